@@ -1,0 +1,77 @@
+// The program's one image type: loaded once from a file (a loose file or a member
+// of the executable at its position) or from memory, decoded (PSD or 32-bit ICO)
+// into straight-alpha RGB(A) pixels, drawn blended onto a surface, and written
+// as an icon.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "image/Surface.h"
+
+namespace quelo {
+
+class clsImage {
+ public:
+  clsImage();
+  ~clsImage();
+  clsImage(const clsImage&) = delete;
+  clsImage& operator=(const clsImage&) = delete;
+
+  // Loads from FileName at the 1-based position Offset. The result says only
+  // whether the type is known ("PSD", "ICO"/"ICON", any case); a decoder that
+  // refuses its input tells the user itself and the load is still true, unless
+  // the data is unsafe to hold (cut short, absurd sizes), which gives false.
+  bool LoadFile(const std::string& FileName, const std::string& DataType = std::string(),
+                int32_t Offset = 1);
+  bool LoadByteArray(const std::vector<uint8_t>& Data, const std::string& DataType);
+
+  std::string GetFileExt(const std::string& FileName) const;
+
+  uint32_t BackColor() const;
+  void SetBackColor(uint32_t Color);
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int16_t BitCount() const { return bitCount_; }
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& Name) { name_ = Name; }
+  std::string Source() const;
+  int32_t SourceOffset() const { return sourceOffset_; }
+  const std::string& SourceType() const { return sourceType_; }
+  const std::vector<uint8_t>& Pixels() const { return pixels_; }
+
+  // Draw at (X, Y), blended over BackColor (Show) or over what the target holds
+  // (ShowEx).
+  void Show(ISurface& Target, int32_t X, int32_t Y) const;
+  void ShowEx(ISurface& Target, int32_t X, int32_t Y) const;
+
+  // Writes a 32 x 32 or 48 x 48 32-bit icon; reports refusals and failures itself.
+  void SaveICO(const std::string& FileName) const;
+
+ private:
+  // The implementation may add private members and helpers here.
+  bool LoadByType(const std::string& Type);
+
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int16_t bitCount_ = 0;
+  std::string name_;
+  int32_t sourceKind_ = 0;
+  std::string source_;
+  int32_t sourceOffset_ = 0;
+  std::string sourceType_;
+  uint8_t backColor_[3] = {255, 255, 255};
+  std::vector<uint8_t> pixels_;
+  std::FILE* fileNumber_ = nullptr;
+  std::vector<uint8_t> sourceBytes_;
+  int32_t readPos_ = 0;
+};
+
+// The blend of one colour component (source s over underlying u with alpha A),
+// single-precision a and ia, products and sum in double, halves to even.
+uint8_t BlendComponent(uint8_t s, uint8_t u, uint8_t A);
+
+}  // namespace quelo

@@ -1,0 +1,134 @@
+// The seam between quelo and the operating system. Everything here is plain C++:
+// archive/ and image/ call it without a display. The windowed program installs a
+// Qt-backed dialog implementation and a palette-backed system colour source at
+// start; tests install recorders with scripted answers.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quelo::platform {
+
+// ---- The running program -------------------------------------------------
+
+// The platform's path separator, appended to folders.
+constexpr char kPathSeparator = '/';
+
+// Folder of the running executable, always ending in the separator.
+std::string AppPath();
+// Full path of the running executable.
+std::string ExeFileName();
+// Tests (and only tests) point the program at another executable; its folder
+// becomes AppPath(). An empty path restores the real one.
+void OverrideExecutablePath(const std::string& fullPath);
+
+// Application title: the product's name, the default caption of message boxes.
+const std::string& AppTitle();
+
+// Version numbers Major, Minor, Revision of the build.
+int VersionMajor();
+int VersionMinor();
+int VersionRevision();
+
+// The part of a path after its last separator; both "/" and "\" split.
+std::string BaseName(const std::string& path);
+
+// ---- Files -----------------------------------------------------------------
+
+// Length of the named file. Throws QueloError 53 (file not found) when it does
+// not exist, and another QueloError for any other failure of the query
+// (an empty or bad name, a folder given as a file, a path that can't be searched).
+int64_t FileLength(const std::string& fileName);
+
+// The files of a folder whose names match "*.<extension>" without regard to
+// case, sorted alphabetically without regard to case. Names only.
+std::vector<std::string> ListFilesWithExtension(const std::string& folder,
+                                                const std::string& extension);
+
+// ---- Text ------------------------------------------------------------------
+
+// Code page 932 (Windows-31J) bytes to UTF-8. Bytes that do not decode become
+// U+FFFD; never throws.
+std::string DecodeCp932(const std::string& bytes);
+// UTF-8 to code page 932. Returns false when some character has no code page 932
+// form (or the input is not valid UTF-8).
+bool EncodeCp932(const std::string& utf8, std::string& out);
+
+// ---- System colours ---------------------------------------------------------
+
+// Colour 0x00BBGGRR of a system colour index (GetSysColor). Indices with a
+// palette role ask the installed source; every other index has the classic
+// fixed value; an unknown index gives black.
+uint32_t GetSysColor(int index);
+// The windowed program installs the current palette here; the function receives
+// an index with a palette role and returns 0x00BBGGRR. nullptr restores defaults.
+void SetSysColorSource(std::function<uint32_t(int)> source);
+// True for the indices that map onto a palette role.
+bool SysColorHasPaletteRole(int index);
+
+// System colour indices used by name.
+namespace syscolor {
+constexpr int kWindow = 5;
+constexpr int kWindowText = 8;
+constexpr int kHighlight = 13;
+constexpr int kHighlightText = 14;
+constexpr int kButtonFace = 15;
+constexpr int kButtonShadow = 16;
+constexpr int kButtonText = 18;
+constexpr int kButtonHighlight = 20;
+constexpr int kInactiveCaption = 3;
+constexpr int kInactiveCaptionText = 19;
+constexpr int kAppWorkspace = 12;
+}  // namespace syscolor
+
+// ---- Message boxes and dialogs ------------------------------------------------
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+struct MessageBoxRequest {
+  std::string title;  // UTF-8
+  std::string text;   // UTF-8; lines joined by "\r\n" as the program builds them
+  MsgIcon icon = MsgIcon::None;
+  MsgButtons buttons = MsgButtons::Ok;
+  MsgResult defaultButton = MsgResult::Ok;
+  bool foreground = false;  // bring the box to the foreground
+};
+
+struct SaveDialogRequest {
+  std::string title;
+  std::string filter;        // "Description|*.ext|Description|*.ext"
+  int filterIndex = 1;       // 1-based
+  std::string defaultExt;    // without the dot
+  std::string initialName;
+};
+
+struct SaveDialogResult {
+  bool accepted = false;
+  std::string fileName;
+  int filterIndex = 1;  // the filter the user ended on, 1-based
+};
+
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
+  virtual SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) = 0;
+  // Returns false on Cancel; otherwise sets colour (0x00BBGGRR).
+  virtual bool ColorDialog(uint32_t& colour) = 0;
+};
+
+// The dialogs in force. Until something is installed, a fallback writes each
+// message box to standard error and answers with its default button, and
+// cancels every dialog.
+IDialogs& Dialogs();
+// Install an implementation (not owned); nullptr restores the fallback.
+void SetDialogs(IDialogs* dialogs);
+
+// A message box with the application's title and an OK button.
+MsgResult ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::None);
+
+}  // namespace quelo::platform

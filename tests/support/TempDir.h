@@ -1,0 +1,29 @@
+// A fresh folder under the system's temporary folder, removed with its contents
+// when the object goes; plus small file helpers for tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quelo::test {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& Path() const { return path_; }  // ends in "/"
+  std::string File(const std::string& name) const { return path_ + name; }
+
+ private:
+  std::string path_;
+};
+
+std::vector<uint8_t> ReadAll(const std::string& fileName);
+void WriteAll(const std::string& fileName, const std::vector<uint8_t>& bytes);
+std::string TestData(const std::string& name);  // path of a file in tests/data
+
+}  // namespace quelo::test
