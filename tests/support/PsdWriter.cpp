@@ -1,5 +1,7 @@
 #include "support/PsdWriter.h"
 
+#include <cstddef>
+
 namespace quelo::test {
 
 namespace {
@@ -66,15 +68,15 @@ std::vector<uint8_t> MakePsd(int width, int height, int channels, const std::vec
   out.insert(out.end(), resources.begin(), resources.end());
 
   Be32(out, static_cast<uint32_t>(options.layerBytes));
-  out.insert(out.end(), static_cast<size_t>(options.layerBytes), 0xAB);
+  out.insert(out.end(), static_cast<std::size_t>(options.layerBytes), 0xAB);
 
   Be16(out, 1);
   std::vector<std::vector<uint8_t>> rows;
-  std::vector<uint8_t> plane(static_cast<size_t>(width));
+  std::vector<uint8_t> plane(static_cast<std::size_t>(width));
   for (int c = 0; c < channels; ++c) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x)
-        plane[static_cast<size_t>(x)] = pixels[(static_cast<size_t>(y) * width + x) * channels + c];
+        plane[static_cast<std::size_t>(x)] = pixels[(static_cast<std::size_t>(y) * width + x) * channels + c];
       rows.push_back(PackBitsRow(plane.data(), width));
     }
   }
@@ -84,11 +86,11 @@ std::vector<uint8_t> MakePsd(int width, int height, int channels, const std::vec
 }
 
 std::vector<uint8_t> PatternPixels(int width, int height, int channels, int seed) {
-  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * channels);
+  std::vector<uint8_t> pixels(static_cast<std::size_t>(width) * height * channels);
   const int cx = width / 2, cy = height / 2;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * channels];
+      uint8_t* p = &pixels[(static_cast<std::size_t>(y) * width + x) * channels];
       p[0] = static_cast<uint8_t>((x * 255) / (width > 1 ? width - 1 : 1) + seed * 37);
       p[1] = static_cast<uint8_t>((y * 255) / (height > 1 ? height - 1 : 1) + seed * 11);
       p[2] = static_cast<uint8_t>(((x / 4 + y / 4) & 1) ? 200 + seed : 40);
