@@ -29,6 +29,7 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
+class FrmMainBench;
 
 namespace quelo::ui {
 
@@ -50,6 +51,7 @@ class frmMain : public QMainWindow {
 
  private:
   friend class ::FrmMainTest;
+  friend class ::FrmMainBench;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
