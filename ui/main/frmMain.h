@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -47,6 +48,7 @@ class frmMain : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -121,6 +123,7 @@ class frmMain : public QMainWindow {
   QPoint dragStart_;
 
   // ---- Controls ----
+  QSize laidOutSize_;           // the outer size the controls were last placed for
   QWidget* client_ = nullptr;  // the window's own surface below the menu bar
   PictureBox* picProgress = nullptr;
   PictureBox* imgBanner = nullptr;

@@ -18,8 +18,16 @@ void frmMain::resizeEvent(QResizeEvent* event) {
   Form_Resize();
 }
 
+void frmMain::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  // A window manager adds its frame after the window is shown: the outer size
+  // grows without a resize event, and arrives with a move.
+  if (frameGeometry().size() != laidOutSize_) Form_Resize();
+}
+
 void frmMain::Form_Resize() {
   if (!picPreviews) return;
+  laidOutSize_ = frameGeometry().size();
   // W and H: the outer size, frame and menu bar included. A step whose size
   // would come out negative in a small window is skipped; the others still run.
   const int W = PixelsToTwips(frameGeometry().width());
