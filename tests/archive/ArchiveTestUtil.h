@@ -21,7 +21,7 @@ struct RawBytes {
   }
   RawBytes& Str(const std::string& s) { return U16(static_cast<uint32_t>(s.size())).Raw(s); }
   RawBytes& Put(uint64_t v, int size) {
-    for (int i = 0; i < size; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < size; ++i) b.push_back(i < 8 ? static_cast<uint8_t>(v >> (8 * i)) : 0);
     return *this;
   }
 };
