@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -108,7 +109,7 @@ bool clsExePlusFiles::OpenExe(const std::string& FileName) {
     Clear();
     return false;
   }
-  entries_.reserve(static_cast<size_t>(header_.Count));
+  entries_.reserve(static_cast<size_t>(std::min(header_.Count, 65536)));
   for (int32_t i = 0; i < header_.Count && !in.Failed(); ++i) {
     SxarEntry entry;
     entry.Name = platform::DecodeCp932(in.CountedBytes());
@@ -183,6 +184,11 @@ void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     if (entry.Size < 0)
       throw QueloError(kErrNegativeLength, kCopySource, "コピーする領域サイズがマイナスになっています");
 
+    // Replacing the executable would throw away the program and its whole pack.
+    std::error_code ec;
+    if (std::filesystem::equivalent(FileName, archiveFileName_, ec))
+      throw QueloError(err::kPermissionDenied, "clsExePlusFiles.FileExport",
+                       "書き出し先がパックの入っている実行ファイルそのものです");
     ReplacingFile destination(FileName, "clsExePlusFiles.FileExport");
     // An empty member is an empty file, not the rest of the executable.
     const bool complete =

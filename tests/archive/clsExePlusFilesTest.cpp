@@ -348,6 +348,12 @@ TEST_F(ExePlusFiles, FailedExportLeavesTheDestinationAsItWas) {
   dialogs.messages.clear();
   reader.FileExport(0, dir.File("no/such/folder/ame.psd"));
   EXPECT_EQ(dialogs.messages.size(), 1u);
+
+  const auto program = ReadAll(exe);
+  reader.FileExport(0, exe);  // over the pack itself
+  EXPECT_EQ(ReadAll(exe), program);
+  EXPECT_EQ(dialogs.messages.back().text,
+            "ファイル操作中に予期しないエラーが発生しました70書き出し先がパックの入っている実行ファイルそのものです");
 }
 
 TEST_F(ExePlusFiles, CopyFileBinChecksItsArgumentsBeforeCopying) {
