@@ -9,7 +9,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/QueloError.h"
+
 namespace quelo::test {
+
+// The number of the QueloError that call() raises; 0 when it raises none.
+template <typename F>
+int32_t ErrorNumberOf(F call) {
+  try {
+    call();
+  } catch (const QueloError& e) {
+    return e.Number();
+  }
+  return 0;
+}
 
 struct RawBytes {
   std::vector<uint8_t> b;

@@ -13,19 +13,9 @@ namespace quelo {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ErrorNumberOf;
 using test::ReadAll;
 using test::WriteAll;
-
-template <typename F>
-int32_t ErrorNumberOf(F call) {
-  try {
-    call();
-  } catch (const QueloError& e) {
-    EXPECT_FALSE(e.Description().empty());
-    return e.Number();
-  }
-  return 0;
-}
 
 TEST(PackWriters, StoresTextAsCodePage932OrRefusesIt) {
   const auto archive = SerializeArchive({{"①表示.psd", {}, 0}});

@@ -55,12 +55,7 @@ TEST_F(QueloConfig, ReadsAStandAloneDefinition) {
   EXPECT_EQ(config.FileTitle(2), "ame.psd の題");
   EXPECT_EQ(config.FileAuther(5), "描いた人");
   EXPECT_EQ(config.DefaultList(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
-  try {
-    config.FileDescription(6);
-    FAIL() << "no error raised";
-  } catch (const QueloError& e) {
-    EXPECT_EQ(e.Number(), err::kSubscriptOutOfRange);
-  }
+  EXPECT_EQ(test::ErrorNumberOf([&] { config.FileDescription(6); }), err::kSubscriptOutOfRange);
 }
 
 TEST_F(QueloConfig, ReadsTheDefinitionInsideAPackExecutable) {
