@@ -2,6 +2,7 @@
 // 48 x 48 appended to an executable (construction to the final status text),
 // and RedrawStrip(0) over 20 images of 256 x 256.
 #include <QApplication>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <chrono>
@@ -28,6 +29,7 @@ class FrmMainBench {
       w.AddStripImage(k, position);
     }
   }
+  static void ScrollPreviews(quelo::ui::frmMain& w, int value) { w.vscPreviews->setValue(value); }
   static QString Status(quelo::ui::frmMain& w) { return w.picProgress->PrintedTexts().back().text; }
 };
 
@@ -70,6 +72,19 @@ int main(int argc, char** argv) {
     if (run == 0) std::printf("final status: %s\n", FrmMainBench::Status(*w).toStdString().c_str());
   }
   Report("open pack of 1000 x 48x48 PSD members", load, 500);
+
+  {
+    quelo::ui::frmMain w;
+    w.Form_Load();
+    std::vector<double> scroll;
+    for (int run = 0; run < 20; ++run) {
+      const auto start = Clock::now();
+      FrmMainBench::ScrollPreviews(w, run % 2 == 0 ? 2 : 1);
+      QCoreApplication::processEvents();  // the repaint that follows
+      scroll.push_back(Ms(Clock::now() - start));
+    }
+    Report("scroll the 1000-preview panel one step", scroll, 100);
+  }
 
   // 20 images of 256 x 256 as loose files, all of them in the strip.
   quelo::test::TempDir loose;

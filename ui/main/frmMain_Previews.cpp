@@ -94,6 +94,15 @@ void frmMain::picPreview_DblClick(int16_t Index) {
   AddStripImage(Index, position);
 }
 
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  // The wheel anywhere over the panel turns its scroll bar.
+  if (watched == picPreviews && event->type() == QEvent::Wheel && vscPreviews->isVisible()) {
+    QCoreApplication::sendEvent(vscPreviews, event);
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::vscPreviews_Change() {
   const int count = PackImageCount();
   const int v = vscPreviews->value();

@@ -104,6 +104,7 @@ void frmMain::CreateControls() {
   picPreviews->setGeometry(QRect(TwipsToPixels(360), TwipsToPixels(240),
                                  PreviewPanelWidth(0, TwipsToPixels(255)), TwipsToPixels(4350)));
   picPreviews->SetBackColor(0xFFFFFF);
+  picPreviews->installEventFilter(this);
 
   vscPreviews = new QScrollBar(Qt::Vertical, picPreviews);
   vscPreviews->setObjectName(QStringLiteral("vscPreviews"));
