@@ -1,6 +1,7 @@
 // The main window, offscreen, on packs made here: loose folders and archives
 // appended to a copy of this test program. Message boxes are answered from a script.
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
@@ -178,6 +179,48 @@ class FrmMainTest : public QObject {
     QCOMPARE(PictureBox::FromQRgb(barAtThird.pixel(w * 41 / 100, barAtThird.height() - 1)), bar);
     QVERIFY(PictureBox::FromQRgb(barAtThird.pixel(w * 43 / 100, barAtThird.height() - 1)) != bar);
     QVERIFY(texts[7].startsWith(QStringLiteral("ファイルの読み込みが完了しました...")));
+
+    // No total: 0 % and an empty bar; past the total: the text alone and a full bar.
+    auto barPixel = [&](int x) { return W().picProgress->Point(x, W().picProgress->Image().height() - 1); };
+    W().ShowProgress(0, 0, "t");
+    QCOMPARE(Status(), QStringLiteral("0% t"));
+    QVERIFY(barPixel(0) != bar);
+    W().ShowProgress(7, 9, "t");
+    QCOMPARE(Status(), QStringLiteral("t"));
+    QCOMPARE(barPixel(W().picProgress->Image().width() - 1), bar);
+  }
+
+  void PopupMenuAddsTheSelectedImageAtEitherEnd() {
+    StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
+                {"z.psd", SolidPsd(8, 8, kBlue)}});
+    QStringList captions;
+    for (QAction* a : W().mnuPopPreviews->actions()) captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    QCOMPARE(captions, (QStringList{QStringLiteral("先頭に追加(&F)"), QStringLiteral("最後尾に追加(&A)"), QStringLiteral("-"),
+                                    QStringLiteral("エクスポート(E)"), QStringLiteral("クリップボードにコピー(&C)"),
+                                    QStringLiteral("-"), QStringLiteral("パッケージのプロパティ(&P)"), QStringLiteral("-"),
+                                    QStringLiteral("プロパティ(&R)")}));
+    QCOMPARE(W().mnuPopPreviews->defaultAction(), W().mnuPopPreviewsAddFirst);
+
+    W().mnuPopPreviewsAddFirst->trigger();  // nothing selected yet: nothing to add
+    QCOMPARE(W().lstImages->count(), 0);
+    emit W().mnuFile->aboutToShow();
+    QVERIFY(!W().mnuFileNew->isEnabled() && !W().mnuFileSave->isEnabled() && W().mnuFileEnd->isEnabled());
+
+    DoubleClickPreview(1);
+    DoubleClickPreview(2);
+    W().FocusPreview(3);
+    QCOMPARE(W().SelectedPreview, int16_t(3));
+    W().mnuPopPreviewsAddFirst->trigger();
+    W().mnuPopPreviewsAddLast->trigger();
+    QCOMPARE(ListLines(), (QStringList{QStringLiteral("z.psd"), QStringLiteral("x.psd"), QStringLiteral("y.psd"),
+                                       QStringLiteral("z.psd")}));
+    QCOMPARE(CanvasSize(), QSize(56, 8));
+    QCOMPARE(Canvas(7, 0), kBlue);
+    QCOMPARE(Canvas(8, 0), kRed);
+    QCOMPARE(Canvas(24, 7), kGreen);
+    QCOMPARE(Canvas(48, 0), kBlue);
+    emit W().mnuFile->aboutToShow();
+    QVERIFY(W().mnuFileNew->isEnabled() && W().mnuFileSaveAs->isEnabled() && W().mnuFileCopy->isEnabled());
   }
 
   void AddingATallerImageAsksForTheHeight_data() {
