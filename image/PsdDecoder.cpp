@@ -1,0 +1,161 @@
+// The PSD decoder: 8-bit RGB documents with 3 or 4 channels whose merged image
+// is stored with PackBits. One block per section of the file, in file order.
+#include <cstring>
+
+#include "image/clsImage.h"
+#include "platform/Platform.h"
+
+namespace quelo {
+
+namespace {
+
+constexpr int32_t kModeRgb = 3;
+constexpr int32_t kCompressionPackBits = 1;
+constexpr int32_t kMaxSide = 30000;  // the format's own limit for version 1
+// Two packed bytes (a repeat header and its value) give at most 128 bytes.
+constexpr int64_t kPackBitsMaxExpansion = 64;
+
+// Unpacks one row of n bytes into row[0..columns). Returns the number of bytes
+// written, or -1 when a run would write past the row or read past the packed
+// bytes. A lone last byte is ignored, as is the no-op header 128.
+int32_t UnpackRow(const uint8_t* P, size_t n, uint8_t* row, size_t columns) {
+  size_t i = 0;
+  size_t o = 0;
+  while (i + 1 < n) {
+    const unsigned h = P[i];
+    if (h < 128) {
+      const size_t count = h + 1;
+      if (i + 1 + count > n || o + count > columns) return -1;
+      std::memcpy(row + o, P + i + 1, count);
+      o += count;
+      i += count + 1;
+    } else if (h > 128) {
+      const size_t count = 257 - h;
+      if (o + count > columns) return -1;
+      std::memset(row + o, P[i + 1], count);
+      o += count;
+      i += 2;
+    } else {
+      i += 1;
+    }
+  }
+  return static_cast<int32_t>(o);
+}
+
+// Puts one channel's row into the interleaved pixels; the channel count as a
+// template argument lets the compiler unroll the stride.
+template <int Channels>
+void ScatterRow(const uint8_t* row, size_t columns, uint8_t* dst) {
+  for (size_t x = 0; x < columns; ++x) dst[x * Channels] = row[x];
+}
+
+}  // namespace
+
+bool clsImage::ReadPSD() {
+  ByteSource& in = bytes_;
+
+  // Header.
+  uint8_t signature[4];
+  in.ReadBytes(signature, sizeof signature);
+  if (in.Failed()) return false;
+  if (std::memcmp(signature, "8BPS", 4) != 0) {
+    platform::ShowMessage("このファイルはPSD形式ではありません");
+    return true;
+  }
+  in.ReadIntegerBE();  // Version
+  uint8_t reserved[6];
+  in.ReadBytes(reserved, sizeof reserved);
+  const int32_t Channels = in.ReadIntegerBE();
+  const int32_t Rows = in.ReadLongBE();
+  const int32_t Columns = in.ReadLongBE();
+  const int32_t Depth = in.ReadIntegerBE();
+  const int32_t Mode = in.ReadIntegerBE();
+  if (in.Failed()) return false;
+  if (Mode != kModeRgb) return true;  // not ours to show; no message for it
+  if (Channels != 3 && Channels != 4) return false;
+  if (Depth != 8) return false;
+  if (Rows < 1 || Rows > kMaxSide || Columns < 1 || Columns > kMaxSide) return false;
+
+  // Colour mode data: an RGB document has none.
+  const int32_t colourModeLength = in.ReadLongBE();
+  if (in.Failed() || colourModeLength != 0) return false;
+
+  // Image resources: walked block by block and discarded.
+  const int32_t resourcesLength = in.ReadLongBE();
+  const int64_t resourcesEnd = in.GetPosition() + resourcesLength;
+  while (!in.Failed() && in.GetPosition() < resourcesEnd) {
+    uint8_t resourceSignature[4];
+    in.ReadBytes(resourceSignature, sizeof resourceSignature);
+    in.ReadIntegerBE();       // ID
+    in.ReadPascalString();    // Name
+    const int32_t Size = in.ReadLongBE();
+    const int64_t blockEnd = in.GetPosition() + Size + (Size & 1);
+    if (blockEnd > resourcesEnd) return false;  // a block may not leave its section
+    in.SetPosition(blockEnd);
+  }
+  if (in.Failed()) return false;
+
+  // Layer and mask information: skipped.
+  const int32_t layerLength = in.ReadLongBE();
+  in.SetPosition(in.GetPosition() + layerLength);
+
+  // Image data.
+  const int32_t compression = in.ReadIntegerBE();
+  if (in.Failed()) return false;
+  const int64_t pixelBytes = int64_t{Rows} * Columns * Channels;
+  // Refuse sizes the rest of the data could not encode before allocating them.
+  const bool plausible = pixelBytes <= kPackBitsMaxExpansion * in.Remaining();
+
+  if (compression != kCompressionPackBits) {
+    platform::ShowMessage("このファイルの圧縮形式には対応していません");
+    if (!plausible) return false;
+    width_ = Columns;
+    height_ = Rows;
+    bitCount_ = static_cast<int16_t>(Channels);
+    pixels_.assign(static_cast<size_t>(pixelBytes), 0);
+    return true;
+  }
+  if (!plausible) return false;
+
+  std::vector<uint8_t> pixels(static_cast<size_t>(pixelBytes));
+  if (!DecodeRLE(Rows, Columns, Channels, pixels)) return false;
+  width_ = Columns;
+  height_ = Rows;
+  bitCount_ = static_cast<int16_t>(Channels);
+  pixels_.swap(pixels);
+  return true;
+}
+
+bool clsImage::DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels) {
+  ByteSource& in = bytes_;
+  const size_t rows = static_cast<size_t>(Rows);
+  const size_t columns = static_cast<size_t>(Columns);
+  const size_t channels = static_cast<size_t>(Channels);
+
+  // Byte-count table: every row's packed length, so each row is one read.
+  if (in.Remaining() < static_cast<int64_t>(rows * channels * 2)) return false;
+  std::vector<uint16_t> byteCounts(rows * channels);
+  for (auto& count : byteCounts) count = static_cast<uint16_t>(in.ReadIntegerBE());
+  if (in.Failed()) return false;
+
+  // One row buffer for the whole decode: a row that fills fewer than Columns
+  // bytes keeps the previous row's bytes behind it, and those go into Pixels.
+  std::vector<uint8_t> row(columns, 0);
+  for (size_t c = 0; c < channels; ++c) {
+    for (size_t y = 0; y < rows; ++y) {
+      const size_t n = byteCounts[c * rows + y];
+      const uint8_t* P = in.ReadSpan(n);
+      if (!P) return false;
+      if (UnpackRow(P, n, row.data(), columns) < 0) return false;
+      uint8_t* dst = pixels.data() + y * columns * channels + c;
+      if (channels == 4) {
+        ScatterRow<4>(row.data(), columns, dst);
+      } else {
+        ScatterRow<3>(row.data(), columns, dst);
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace quelo
