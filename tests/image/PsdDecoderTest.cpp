@@ -150,6 +150,50 @@ TEST(PsdDecoder, FollowsThePackedRowRules) {
   }
 }
 
+// The same rules when every channel's first row is full (the decoder then
+// works a pixel row at a time): short rows keep their own channel's bytes.
+TEST(PsdDecoder, KeepsStaleBytesWhenFirstRowsAreFull) {
+  RawPsd psd;
+  psd.columns = 5;
+  psd.rows = 3;
+  psd.packed = {
+      {0x04, 1, 2, 3, 4, 5}, {0xFF, 9}, {},           // c0: full, 2 bytes, nothing
+      {0xFC, 7},             {0x00, 8}, {0x80, 0x11},  // c1: full, 1 byte, only a no-op
+      {0x04, 5, 4, 3, 2, 1}, {0x02, 6, 6, 6, 0x44}, {0xFE, 3},  // c2
+  };
+  clsImage image;
+  ASSERT_TRUE(image.LoadByteArray(psd.Bytes(), "PSD"));
+  const std::vector<uint8_t> c0 = {1, 2, 3, 4, 5, 9, 9, 3, 4, 5, 9, 9, 3, 4, 5};
+  const std::vector<uint8_t> c1 = {7, 7, 7, 7, 7, 8, 7, 7, 7, 7, 8, 7, 7, 7, 7};
+  const std::vector<uint8_t> c2 = {5, 4, 3, 2, 1, 6, 6, 6, 2, 1, 3, 3, 3, 2, 1};
+  ASSERT_EQ(image.Pixels().size(), 45u);
+  for (size_t i = 0; i < 15; ++i) {
+    EXPECT_EQ(image.Pixels()[i * 3], c0[i]) << i;
+    EXPECT_EQ(image.Pixels()[i * 3 + 1], c1[i]) << i;
+    EXPECT_EQ(image.Pixels()[i * 3 + 2], c2[i]) << i;
+  }
+}
+
+// Runs and literals of every length from 1 to 128 come back as written.
+TEST(PsdDecoder, RoundTripsRunsAndLiteralsOfEveryLength) {
+  std::mt19937 random(99);
+  const int width = 997, height = 40;
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  size_t i = 0;
+  while (i < pixels.size()) {
+    const size_t length = 1 + random() % 140;
+    const bool run = random() % 2 == 0;
+    const uint8_t value = static_cast<uint8_t>(random());
+    for (size_t k = 0; k < length && i < pixels.size(); ++k, ++i)
+      pixels[i] = run ? value : static_cast<uint8_t>(random());
+  }
+  // Spread runs over single channels as well: every 4th byte of a stretch.
+  for (size_t p = 0; p < pixels.size() / 3; p += 4) pixels[p] = static_cast<uint8_t>((p / 4) % 300 / 2);
+  clsImage image;
+  ASSERT_TRUE(image.LoadByteArray(test::MakePsd(width, height, 4, pixels), "PSD"));
+  EXPECT_EQ(image.Pixels(), pixels);
+}
+
 TEST(PsdDecoder, ResourceNamesAndDataArePaddedToEvenLengths) {
   RawPsd psd = Small();
   // Names of 0, 1 and 2 characters; sizes odd (with pad) and even (without).
