@@ -10,13 +10,15 @@ namespace {
 // Large enough that a pack icon arrives in one or two reads, small enough that
 // reading one icon out of a big executable does not drag in its neighbours.
 constexpr size_t kFileChunk = 16 * 1024;
+// Where an empty window points, so that a read of 0 bytes is never null.
+const uint8_t kNothing = 0;
 }  // namespace
 
 void ByteSource::OpenMemory(const uint8_t* data, size_t size) {
   Close();
   kind_ = Kind::Memory;
-  begin_ = cur_ = data;
-  end_ = data + size;
+  begin_ = cur_ = data ? data : &kNothing;
+  end_ = begin_ + (data ? size : 0);
 }
 
 bool ByteSource::OpenFile(const std::string& fileName, int64_t position) {
@@ -38,7 +40,7 @@ bool ByteSource::OpenFile(const std::string& fileName, int64_t position) {
   kind_ = Kind::File;
   filePos_ = fileLength_ + 1;
   windowPos_ = position;
-  begin_ = cur_ = end_ = buffer_.data();
+  begin_ = cur_ = end_ = buffer_.empty() ? &kNothing : buffer_.data();
   return true;
 }
 
@@ -82,7 +84,7 @@ void ByteSource::SetPosition(int64_t position) {
   }
   // Forget the window; the next read fetches from the new position.
   windowPos_ = position;
-  begin_ = cur_ = end_ = buffer_.data();
+  begin_ = cur_ = end_ = buffer_.empty() ? &kNothing : buffer_.data();
 }
 
 int64_t ByteSource::Remaining() const {
@@ -103,7 +105,7 @@ void ByteSource::Fail() {
 }
 
 const uint8_t* ByteSource::ReadSpanSlow(size_t n) {
-  if (n == 0) return cur_ ? cur_ : reinterpret_cast<const uint8_t*>("");
+  if (n == 0 && !failed_) return cur_;
   if (failed_ || kind_ != Kind::File || !Refill(n)) {
     Fail();
     return nullptr;
@@ -121,9 +123,9 @@ bool ByteSource::Refill(size_t n) {
   const size_t capacity = std::max(n, kFileChunk);
   if (buffer_.size() < capacity) {
     std::vector<uint8_t> bigger(capacity);
-    std::memcpy(bigger.data(), cur_, have);
+    if (have > 0) std::memcpy(bigger.data(), cur_, have);
     buffer_.swap(bigger);
-  } else {
+  } else if (have > 0) {
     std::memmove(buffer_.data(), cur_, have);
   }
   const int64_t next = position + static_cast<int64_t>(have);

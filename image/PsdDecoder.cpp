@@ -154,21 +154,21 @@ bool clsImage::ReadPSD() {
   const int32_t compression = in.ReadIntegerBE();
   if (in.Failed()) return false;
   const int64_t pixelBytes = int64_t{Rows} * Columns * Channels;
-  // Refuse sizes the rest of the data could not encode before allocating them.
-  const bool plausible = pixelBytes <= kPackBitsMaxExpansion * in.Remaining();
 
   if (compression != kCompressionPackBits) {
     platform::ShowMessage("このファイルの圧縮形式には対応していません");
-    if (!plausible) return false;
+    // The refused image is kept blank at its size, unless even unpacked data
+    // could not fill that size from what is left: no large allocation for an
+    // image that shows nothing.
+    if (pixelBytes > in.Remaining()) return false;
     width_ = Columns;
     height_ = Rows;
     bitCount_ = static_cast<int16_t>(Channels);
     pixels_.assign(static_cast<size_t>(pixelBytes), 0);
     return true;
   }
-  if (!plausible) return false;
 
-  std::vector<uint8_t> pixels(static_cast<size_t>(pixelBytes));
+  std::vector<uint8_t> pixels;
   if (!DecodeRLE(Rows, Columns, Channels, pixels)) return false;
   width_ = Columns;
   height_ = Rows;
@@ -198,6 +198,10 @@ bool clsImage::DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::v
   }
   const uint8_t* packed = in.ReadSpan(total);
   if (!packed) return false;
+  // Refuse a size that these bytes could not encode before allocating it.
+  const size_t pixelBytes = rows * columns * channels;
+  if (pixelBytes > static_cast<size_t>(kPackBitsMaxExpansion) * (rows * channels * 2 + total)) return false;
+  pixels.assign(pixelBytes, 0);
 
   // The rows are stored channel by channel, and a row that fills fewer than
   // Columns bytes keeps what the row before it (in that order) left in the one

@@ -57,6 +57,8 @@ class clsImage {
   // Decoders, reading through bytes_. False when the data is unsafe to hold
   // (cut short, out of range, inconsistent); the object is then left as it was.
   bool ReadPSD();
+  // Reads the byte-count table and the packed rows, then allocates pixels
+  // (only for a size those bytes could encode) and unpacks into them.
   bool DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels);
   bool ReadICO();
 

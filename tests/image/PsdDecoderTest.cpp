@@ -228,9 +228,21 @@ TEST(PsdDecoder, ShowsItsMessagesAndKeepsTheStateTheyLeave) {
     EXPECT_EQ(image.BitCount(), 3);
     EXPECT_EQ(image.Pixels(), std::vector<uint8_t>(12, 0));
   }
-  ASSERT_EQ(dialogs.messages.size(), 2u);
+  {
+    // Refused compression with a size nothing left in the file could fill:
+    // the message, and no blank image of that size.
+    RawPsd psd = Small();
+    psd.compression = 0;
+    psd.packed.clear();
+    psd.rows = psd.columns = 30000;
+    clsImage image;
+    EXPECT_FALSE(image.LoadByteArray(psd.Bytes(), "PSD"));
+    EXPECT_EQ(image.Width(), 0);
+  }
+  ASSERT_EQ(dialogs.messages.size(), 3u);
   EXPECT_EQ(dialogs.messages[0].text, kNotPsd);
   EXPECT_EQ(dialogs.messages[1].text, kCompression);
+  EXPECT_EQ(dialogs.messages[2].text, kCompression);
   EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
   EXPECT_EQ(dialogs.messages[0].buttons, platform::MsgButtons::Ok);
 
