@@ -124,6 +124,22 @@ void BM_ShowEx_256(benchmark::State& state) {
   }
 }
 
+// The same drawing on a surface that only knows single pixels, for scale.
+class PixelOnlySurface final : public quelo::ISurface {
+ public:
+  void PSet(int32_t x, int32_t y, uint32_t colour) override { inner.PSet(x, y, colour); }
+  uint32_t Point(int32_t x, int32_t y) const override { return inner.Point(x, y); }
+  quelo::MemorySurface inner{300, 300};
+};
+
+void BM_Show_256_PerPixel(benchmark::State& state) {
+  PixelOnlySurface surface;
+  for (auto _ : state) {
+    D().showImage.Show(surface, 10, 10);
+    benchmark::DoNotOptimize(surface.inner.Pixels().data());
+  }
+}
+
 BENCHMARK(BM_Icon_Quelo);
 BENCHMARK(BM_Icon_Stb);
 BENCHMARK(BM_Batch_Quelo)->Unit(benchmark::kMillisecond);
@@ -132,6 +148,7 @@ BENCHMARK(BM_Document_Quelo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Document_Stb)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Show_256)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ShowEx_256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Show_256_PerPixel)->Unit(benchmark::kMicrosecond);
 
 // Keeps each run's time per iteration for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
