@@ -33,7 +33,7 @@ class PixelOnlySurface final : public ISurface {
   MemorySurface inner_;
 };
 
-// The drawing written out pixel by pixel, as the program's design gives it.
+// The drawing written out pixel by pixel, the way it is defined.
 void ReferenceShow(const clsImage& image, MemorySurface& target, int32_t X, int32_t Y, bool ex) {
   const auto& P = image.Pixels();
   const uint32_t back = image.BackColor();
