@@ -104,6 +104,50 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().centralWidget()->size(), QSize(652, 456));
   }
 
+  void EmptyFolderGivesAnEmptyPanel() {
+    StartLoose({});
+    QCOMPARE(W().PackImageCount(), 0);
+    QVERIFY(W().picPreview[1]->isHidden());
+    QCOMPARE(W().picPreviews->width(), 8 + 17);
+    QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[カレントディレクトリ：") + Q(dir_->Path()) +
+                           QStringLiteral("]"));
+    W().vscPreviews->setValue(1);  // nothing to scroll
+    QCOMPARE(W().SelectedPreview, int16_t(-1));
+  }
+
+  void ResizingMovesTheStripAreaButNotTheList() {
+    StartLoose({{"a.psd", SolidPsd(8, 8, kRed)}});
+    const QRect panel = W().picPreviews->geometry(), frame = W().picMainFrame->geometry();
+    const QRect list = W().lstImages->geometry(), del = W().cmdItemDel->geometry();
+    const int barTop = W().hscMain->y(), progress = W().picProgress->width();
+    W().resize(W().width() + 20, W().height() + 10);
+    QTRY_COMPARE(W().picPreviews->height(), panel.height() + 10);
+    QCOMPARE(W().vscPreviews->height(), W().picPreviews->InnerHeight());
+    QCOMPARE(W().picMainFrame->height(), frame.height() + 10);
+    QCOMPARE(W().picMainFrame->width(), frame.width() + 20);
+    QCOMPARE(W().picProgress->width(), progress + 20);
+    QCOMPARE(W().hscMain->y(), barTop + 10);
+    QCOMPARE(W().lstImages->geometry(), list);
+    QCOMPARE(W().cmdItemDel->geometry(), del);
+    // The column under the banner is white down to the bottom.
+    const QImage client = W().centralWidget()->grab().toImage();
+    QCOMPARE(client.pixelColor(3, client.height() - 2), QColor(Qt::white));
+  }
+
+  void ClosingTheWindowClosesFilePropertyWindows() {
+    StartLoose({});
+    QWidget a, b, other;
+    a.setProperty("Tag", QStringLiteral("FILEPROPWND"));
+    b.setProperty("Tag", QStringLiteral("FILEPROPWND"));
+    a.show();
+    b.show();
+    other.show();
+    W().mnuFileEnd->trigger();
+    QVERIFY(!a.isVisible() && !b.isVisible());
+    QVERIFY(other.isVisible());
+    QVERIFY(!W().isVisible());
+  }
+
   void ArchivePackShowsDisplayTitlesAndPackName() {
     quelo::PackDefinition def;
     def.PackName = "テストパック";
@@ -200,6 +244,9 @@ class FrmMainTest : public QObject {
                                     QStringLiteral("-"), QStringLiteral("パッケージのプロパティ(&P)"), QStringLiteral("-"),
                                     QStringLiteral("プロパティ(&R)")}));
     QCOMPARE(W().mnuPopPreviews->defaultAction(), W().mnuPopPreviewsAddFirst);
+    QTest::mouseRelease(W().picPreview[2], Qt::RightButton);
+    QVERIFY(W().mnuPopPreviews->isVisible());
+    W().mnuPopPreviews->hide();
 
     W().mnuPopPreviewsAddFirst->trigger();  // nothing selected yet: nothing to add
     QCOMPARE(W().lstImages->count(), 0);
@@ -272,13 +319,20 @@ class FrmMainTest : public QObject {
   }
 
   void TheStripHoldsAtMostTwentyImages() {
-    StartLoose({{"a.psd", SolidPsd(4, 4, kRed)}});
+    StartLoose({{"a.psd", SolidPsd(40, 4, kRed)}});
     for (int i = 0; i < 20; ++i) DoubleClickPreview(1);
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(W().lstImages->count(), 20);
     DoubleClickPreview(1);
     QCOMPARE(W().lstImages->count(), 20);
-    QCOMPARE(CanvasSize(), QSize(80, 4));
+    QCOMPARE(CanvasSize(), QSize(800, 4));
+    // Wider than its frame: it scrolls with 5 pixels of frame at either end.
+    const int range = 800 + 10 - W().picMainFrame->InnerWidth();
+    QVERIFY(W().hscMain->isEnabled());
+    QCOMPARE(W().hscMain->maximum(), range);
+    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5);
+    W().hscMain->setValue(range);
+    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - range);
     QCOMPARE(dialogs_->messages.size(), size_t(1));
     QCOMPARE(Q(dialogs_->messages[0].title), QStringLiteral("イメージ数制限"));
     QCOMPARE(Q(dialogs_->messages[0].text),
