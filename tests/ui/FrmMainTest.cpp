@@ -115,6 +115,30 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().SelectedPreview, int16_t(-1));
   }
 
+  void RefusedImagesNeitherStopTheLoadNorBreakTheStrip() {
+    // Refused by the decoder and kept empty (0 x 0), or cut short and skipped.
+    std::vector<uint8_t> notPsd = SolidPsd(8, 8, kRed), notRgb = SolidPsd(8, 8, kRed), cutShort = SolidPsd(16, 16, kRed);
+    notPsd[0] = 'X';
+    notRgb[25] = 1;
+    cutShort.resize(cutShort.size() / 2);
+    StartLoose({{"a.psd", notPsd}, {"b.psd", notRgb}, {"c.psd", cutShort}, {"d.psd", SolidPsd(8, 8, kGreen)}});
+    QCOMPARE(Q(dialogs_->messages.at(0).text), QStringLiteral("このファイルはPSD形式ではありません"));
+    const int last = W().PackImageCount();
+    QCOMPARE(Q(W().PackImage(last).Name()), QStringLiteral("d.psd"));
+    QCOMPARE(W().PackImage(1).Width(), 0);
+    dialogs_->answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
+    for (int16_t k = 1; k <= last; ++k) {
+      W().FocusPreview(k);
+      int16_t position = -1;
+      W().AddStripImage(k, position);
+    }
+    QCOMPARE(W().lstImages->count(), last);
+    QCOMPARE(CanvasSize(), QSize(8, 8));
+    QCOMPARE(Canvas(7, 7), kGreen);
+    W().RemoveStripImage(0);
+    QCOMPARE(W().lstImages->count(), last - 1);
+  }
+
   void ResizingMovesTheStripAreaButNotTheList() {
     StartLoose({{"a.psd", SolidPsd(8, 8, kRed)}});
     const QRect panel = W().picPreviews->geometry(), frame = W().picMainFrame->geometry();

@@ -262,28 +262,39 @@ int32_t frmMain::LoadPackFiles() {
   const bool fromArchive = PackArchive.FileCount() > 0;
   std::string defSource;
   int16_t count = 0;
-  try {
-    if (fromArchive) {
-      const int16_t idx = PackArchive.GetFileIndex("!quelo.ini");
-      if (idx >= 0) {
-        defSource = PackArchive.ExeFileName();
-        PackConfig.LoadConfig(defSource, PackArchive.FileOffset(idx));
-      }
-      // Preview indices are 16-bit: a pack beyond that shows its first 32767 files.
-      count = static_cast<int16_t>(std::min<int32_t>(PackArchive.FileCount(), kMaxScrollValue));
-    } else {
-      defSource = AppDir + "!quelo.ini";
-      if (PackConfig.FileExist(defSource)) PackConfig.LoadConfig(defSource, 1);
-      count = static_cast<int16_t>(std::min<size_t>(FileList.size(), kMaxScrollValue));
+  // Whether DefSource names a file; a folder that can't even be searched counts as none.
+  auto defSourceExists = [&] {
+    try {
+      return PackConfig.FileExist(defSource);
+    } catch (const std::exception&) {
+      return false;
     }
-  } catch (const std::exception&) {
-    // A definition that throws instead of refusing is treated as unreadable below.
+  };
+  auto loadDefinition = [&](int32_t offset) {
+    try {
+      PackConfig.LoadConfig(defSource, offset);
+    } catch (const std::exception&) {
+      // Not loaded: told below when the file is there.
+    }
+  };
+  if (fromArchive) {
+    const int16_t idx = PackArchive.GetFileIndex("!quelo.ini");
+    if (idx >= 0) {
+      defSource = PackArchive.ExeFileName();
+      loadDefinition(PackArchive.FileOffset(idx));
+    }
+    // Preview indices are 16-bit: a pack beyond that shows its first 32767 files.
+    count = static_cast<int16_t>(std::min<int32_t>(PackArchive.FileCount(), kMaxScrollValue));
+  } else {
+    defSource = AppDir + "!quelo.ini";
+    if (defSourceExists()) loadDefinition(1);
+    count = static_cast<int16_t>(std::min<size_t>(FileList.size(), kMaxScrollValue));
   }
 
   if (PackConfig.Opened()) {
     setWindowTitle(QStringLiteral("Quelo - [") + QString::fromStdString(PackConfig.PackName()) +
                    QStringLiteral("]"));
-  } else if (PackConfig.FileExist(defSource)) {
+  } else if (defSourceExists()) {
     platform::MessageBoxRequest request;
     request.title = "定義ファイルの読み込み";
     request.text = "定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n" +
