@@ -63,6 +63,25 @@ class PictureBoxTest : public QObject {
     QCOMPARE(box.Point(0, 0), 0xFFFFFFu);
   }
 
+  void MergePenNotShowsOnEveryBackgroundAndStaysOffThePicture() {
+    PictureBox box;
+    box.resize(10, 4);
+    box.SetBackColor(0xFFFFFF);
+    box.SetAutoRedraw(true);
+    box.FillBox(5, 0, 9, 3, 0x000000);
+    box.SetAutoRedraw(false);
+    box.SetDrawMode(PictureBox::DrawMode::MergePenNot);
+    box.SetDrawWidth(3);
+    box.Line(0, 1, 9, 1, 0x0000FF);  // red pen
+    QImage shown = box.grab().toImage();
+    QCOMPARE(shown.pixelColor(2, 1), QColor(255, 0, 0));      // red OR NOT white
+    QCOMPARE(shown.pixelColor(7, 1), QColor(255, 255, 255));  // red OR NOT black
+    QCOMPARE(box.Point(2, 1), 0xFFFFFFu);                      // the picture is untouched
+    box.ClearOverlay();
+    shown = box.grab().toImage();
+    QCOMPARE(shown.pixelColor(2, 1), QColor(255, 255, 255));
+  }
+
   void UserScaleMapsOntoTheInnerArea() {
     PictureBox bar;
     bar.resize(200, 10);

@@ -151,7 +151,9 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t colou
   QImage& target = Target();
   if (target.isNull()) return;
   const QPoint a(ToPixelX(x1), ToPixelY(y1)), b(ToPixelX(x2), ToPixelY(y2));
-  const QRgb rgb = ToQRgb(Resolve(colour));
+  const QRgb pen = ToQRgb(Resolve(colour));
+  // The line's pixels first, then each one gets its colour from the draw mode.
+  std::vector<QPoint> points;
   if (drawWidth_ == 1) {
     // One-pixel lines leave out their end point, so that lines joined end to
     // start set each pixel once.
@@ -160,15 +162,32 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t colou
     const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
     int err = dx + dy;
     while (x != b.x() || y != b.y()) {
-      if (target.rect().contains(x, y)) reinterpret_cast<QRgb*>(target.scanLine(y))[x] = rgb;
+      points.emplace_back(x, y);
       const int e2 = 2 * err;
       if (e2 >= dy) { err += dy; x += sx; }
       if (e2 <= dx) { err += dx; y += sy; }
     }
   } else {
-    QPainter p(&target);
-    p.setPen(QPen(QColor(rgb), drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(a, b);
+    const int pad = drawWidth_;
+    const QRect area = QRect(a, b).normalized().adjusted(-pad, -pad, pad, pad) & target.rect();
+    if (area.isEmpty()) return;
+    QImage mask(area.size(), QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    QPainter p(&mask);
+    p.setPen(QPen(Qt::black, drawWidth_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(a - area.topLeft(), b - area.topLeft());
+    p.end();
+    for (int y = 0; y < mask.height(); ++y) {
+      const QRgb* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+      for (int x = 0; x < mask.width(); ++x)
+        if (qAlpha(line[x]) != 0) points.emplace_back(area.left() + x, area.top() + y);
+    }
+  }
+  for (const QPoint& pt : points) {
+    if (!target.rect().contains(pt)) continue;
+    QRgb value = pen;
+    if (drawMode_ == DrawMode::MergePenNot) value = 0xFF000000u | (pen | ~Image().pixel(pt));
+    reinterpret_cast<QRgb*>(target.scanLine(pt.y()))[pt.x()] = value;
   }
   update();
 }
@@ -227,7 +246,10 @@ void PictureBox::BeginImageDrawing() {
   userScale_ = false;
 }
 
-void PictureBox::SetCopyPen() { drawWidth_ = 1; }
+void PictureBox::SetCopyPen() {
+  drawWidth_ = 1;
+  drawMode_ = DrawMode::CopyPen;
+}
 
 void PictureBox::PSet(int32_t x, int32_t y, uint32_t colour) { SetRow(x, y, &colour, 1); }
 

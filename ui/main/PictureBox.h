@@ -56,6 +56,11 @@ class PictureBox : public QWidget, public ISurface {
   void SetForeColor(uint32_t colour);
   bool FontBold() const { return font().bold(); }
   void SetFontBold(bool bold);
+  // How lines meet what is below: copy, or the pen merged with the inverted
+  // picture (pen OR NOT picture), which stays visible on any background.
+  enum class DrawMode { CopyPen, MergePenNot };
+  DrawMode Mode() const { return drawMode_; }
+  void SetDrawMode(DrawMode mode) { drawMode_ = mode; }
   int DrawWidth() const { return drawWidth_; }
   void SetDrawWidth(int width) { drawWidth_ = width < 1 ? 1 : width; }
   double CurrentX = 0;
@@ -137,6 +142,7 @@ class PictureBox : public QWidget, public ISurface {
   uint32_t backColor_;
   uint32_t foreColor_;
   int drawWidth_ = 1;
+  DrawMode drawMode_ = DrawMode::CopyPen;
   mutable QImage image_;
   QImage overlay_;  // transparent where nothing was drawn; null when empty
   std::vector<PrintedText> printed_;
