@@ -1,3 +1,5 @@
+// What the writers refuse and how they replace files; the packs they write are
+// read back in clsExePlusFilesTest.
 #include "archive/PackWriters.h"
 
 #include <gtest/gtest.h>
@@ -5,7 +7,6 @@
 #include <filesystem>
 
 #include "archive/ArchiveTestUtil.h"
-#include "archive/clsExePlusFiles.h"
 #include "platform/QueloError.h"
 #include "support/TempDir.h"
 
@@ -19,9 +20,7 @@ using test::WriteAll;
 
 TEST(PackWriters, StoresTextAsCodePage932OrRefusesIt) {
   const auto archive = SerializeArchive({{"①表示.psd", {}, 0}});
-  const std::string stored(archive.begin() + 16, archive.end());
-  EXPECT_EQ(stored.substr(0, 12), std::string("\x0a\x00\x87\x40\x95\x5c\x8e\xa6.psd", 12));
-
+  EXPECT_EQ(std::string(archive.begin() + 16, archive.begin() + 28), std::string("\x0a\x00\x87\x40\x95\x5c\x8e\xa6.psd", 12));
   EXPECT_EQ(ErrorNumberOf([] { SerializeArchive({{"顔😀.psd", {}, 0}}); }), packerr::kNoCp932Form);
   PackDefinition d;
   d.PackDescription = std::string(70000, 'x');
@@ -35,19 +34,17 @@ TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   test::TempDir dir;
   const std::string file = dir.File("strip.ini");
   WriteAll(file, {'o', 'l', 'd'});
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(file, perms);
   {
     test::FileSizeLimit limit(1000);
     EXPECT_NE(ErrorNumberOf([&] { WriteFileAtomically(file, std::vector<uint8_t>(5000, 'n')); }), 0);
   }
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  EXPECT_NE(ErrorNumberOf([&] { WriteFileAtomically(dir.File("missing/x"), {1}); }), 0);
-  EXPECT_NE(ErrorNumberOf([&] { WriteFileAtomically(dir.Path(), {1}); }), 0);
-
   WriteFileAtomically(file, {'n', 'e', 'w'});
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'n', 'e', 'w'}));
-  EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(fs::status(file).permissions(), perms);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);  // no temporary files
 }
 
 TEST(PackWriters, WritePackExecutableRefusesWhatItCannotPack) {
@@ -60,22 +57,6 @@ TEST(PackWriters, WritePackExecutableRefusesWhatItCannotPack) {
   EXPECT_EQ(ReadAll(dir.File("out.exe")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   const std::string exe = test::TestData("tiny-mingw.exe");
   EXPECT_EQ(ErrorNumberOf([&] { WritePackExecutable(exe, {}, exe); }), packerr::kSameFile);
-}
-
-TEST(PackWriters, ANewPackReplacesTheOldOne) {
-  test::TempDir dir;
-  const std::vector<PackMember> first = {{"old.psd", std::vector<uint8_t>(500, 'o'), 0}};
-  const std::vector<PackMember> second = {{"new.psd", std::vector<uint8_t>(20, 'n'), 3}};
-  for (const std::string& exe : {test::TestData("tiny-mingw.exe"), test::TestData("blob-elf32be.o")}) {
-    WritePackExecutable(exe, first, dir.File("one"));
-    WritePackExecutable(dir.File("one"), second, dir.File("two"));
-    EXPECT_EQ(fs::file_size(dir.File("two")), fs::file_size(exe) + SerializeArchive(second).size()) << exe;
-    clsExePlusFiles reader;
-    ASSERT_TRUE(reader.OpenExe(dir.File("two")));
-    EXPECT_EQ(reader.FileCount(), 1);
-    EXPECT_EQ(reader.FileName(0), "new.psd");
-    EXPECT_EQ(reader.FileFlags(0), 3);
-  }
 }
 
 }  // namespace
