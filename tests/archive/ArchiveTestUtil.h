@@ -45,16 +45,12 @@ inline void PatchU32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) {
 
 // "MZ" stub with e_lfanew 0x80, "PE\0\0" and the three size fields; `length` bytes.
 inline std::vector<uint8_t> FakePe(uint32_t code, uint32_t init, uint32_t uninit, size_t length) {
-  std::vector<uint8_t> pe(length, 0);
-  pe[0] = 'M';
-  pe[1] = 'Z';
-  PatchU32(pe, 0x3C, 0x80);
-  pe[0x80] = 'P';
-  pe[0x81] = 'E';
-  PatchU32(pe, 0x80 + 28, code);
-  PatchU32(pe, 0x80 + 32, init);
-  PatchU32(pe, 0x80 + 36, uninit);
-  return pe;
+  RawBytes pe;
+  pe.Raw("MZ").b.resize(0x3C);
+  pe.U32(0x80).b.resize(0x80);
+  pe.Raw("PE").b.resize(0x80 + 28);
+  pe.U32(code).U32(init).U32(uninit).b.resize(length);
+  return pe.b;
 }
 
 // Writes beyond `bytes` into regular files fail with EFBIG while this lives.
