@@ -11,9 +11,6 @@ using namespace quelo;
 
 namespace {
 
-const char* const kNotPsd = "このファイルはPSD形式ではありません";
-const char* const kCompression = "このファイルの圧縮形式には対応していません";
-
 void Be(std::vector<uint8_t>& out, uint32_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
@@ -73,7 +70,6 @@ TEST(PsdDecoder, DecodesImageMagickDocumentsLikePillow) {
     const auto expected = Data(std::string(name) + (bitCount == 4 ? ".rgba" : ".rgb"));
     clsImage fromFile, fromMemory;
     ASSERT_TRUE(fromFile.LoadFile(test::TestData(std::string(name) + ".psd")));
-    EXPECT_EQ(fromFile.SourceType(), "PSD");
     EXPECT_EQ(std::make_tuple(fromFile.Width(), fromFile.Height(), int{fromFile.BitCount()}),
               std::make_tuple(width, height, bitCount));
     EXPECT_EQ(fromFile.Pixels(), expected);
@@ -83,19 +79,26 @@ TEST(PsdDecoder, DecodesImageMagickDocumentsLikePillow) {
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// The shape of every pack image: 48 x 48, 4 channels, 21 resources, a layer
-// section, read from the middle of a larger file at its 1-based position.
-TEST(PsdDecoder, ReadsAPackShapedDocumentAtItsPosition) {
-  const auto pixels = test::PatternPixels(48, 48, 4, 5);
-  const auto psd = test::MakePsd(48, 48, 4, pixels, {21, 300});
+// Runs and literals of every length from 1 to 128, in a document with pack-like
+// resources and a layer section, read from the middle of a larger file at its
+// 1-based position, across the reader's buffer.
+TEST(PsdDecoder, ReadsRunsAndLiteralsOfEveryLengthAtItsPosition) {
+  std::mt19937 random(99);
+  std::vector<uint8_t> pixels(997 * 40 * 4);
+  for (size_t i = 0; i < pixels.size();) {
+    const size_t length = 1 + random() % 140;
+    const bool run = random() % 2 == 0;
+    const uint8_t value = static_cast<uint8_t>(random());
+    for (size_t k = 0; k < length && i < pixels.size(); ++k, ++i) pixels[i] = run ? value : static_cast<uint8_t>(random());
+  }
   std::vector<uint8_t> file(1000, 0x55);
+  const auto psd = test::MakePsd(997, 40, 4, pixels, {21, 300});
   file.insert(file.end(), psd.begin(), psd.end());
   file.insert(file.end(), 77, 0x66);
   test::TempDir dir;
   test::WriteAll(dir.File("pack.exe"), file);
   clsImage image;
   ASSERT_TRUE(image.LoadFile(dir.File("pack.exe"), "PSD", 1001));
-  EXPECT_EQ(image.BitCount(), 4);
   EXPECT_EQ(image.Pixels(), pixels);
 }
 
@@ -124,55 +127,30 @@ TEST(PsdDecoder, FollowsThePackedRowRules) {
                        {5, 4, 3, 2, 1, 6, 6, 6, 2, 1, 3, 3, 3, 2, 1}});
 }
 
-// Runs and literals of every length from 1 to 128 come back as written.
-TEST(PsdDecoder, RoundTripsRunsAndLiteralsOfEveryLength) {
-  std::mt19937 random(99);
-  std::vector<uint8_t> pixels(997 * 40 * 4);
-  for (size_t i = 0; i < pixels.size();) {
-    const size_t length = 1 + random() % 140;
-    const bool run = random() % 2 == 0;
-    const uint8_t value = static_cast<uint8_t>(random());
-    for (size_t k = 0; k < length && i < pixels.size(); ++k, ++i)
-      pixels[i] = run ? value : static_cast<uint8_t>(random());
-  }
-  clsImage image;
-  ASSERT_TRUE(image.LoadByteArray(test::MakePsd(997, 40, 4, pixels), "PSD"));
-  EXPECT_EQ(image.Pixels(), pixels);
-}
-
+// Not a PSD, and raw pixels: a message each and an empty or blank image, as the
+// decoder leaves them; raw pixels nothing left in the file could fill: no blank
+// image. A grey-scale document (made by ImageMagick) is passed over without a word.
 TEST(PsdDecoder, ShowsItsMessagesAndKeepsTheStateTheyLeave) {
   test::RecordingDialogs dialogs;
   auto notPsd = Small().Bytes();
   notPsd[0] = 'X';
-  clsImage first;
-  EXPECT_TRUE(first.LoadByteArray(notPsd, "PSD"));
-  EXPECT_EQ(first.Width(), 0);
-
   RawPsd raw = Small();
   raw.compression = 0;
   raw.packed.clear();
-  auto bytes = raw.Bytes();
-  bytes.insert(bytes.end(), 12, 0x7F);  // raw pixels
-  clsImage second;
-  EXPECT_TRUE(second.LoadByteArray(bytes, "PSD"));
+  auto rawBytes = raw.Bytes();
+  rawBytes.insert(rawBytes.end(), 12, 0x7F);
+  raw.rows = raw.columns = 30000;
+  clsImage first, second, third, grey;
+  EXPECT_TRUE(first.LoadByteArray(notPsd, "PSD"));
+  EXPECT_TRUE(second.LoadByteArray(rawBytes, "PSD"));
+  EXPECT_FALSE(third.LoadByteArray(raw.Bytes(), "PSD"));
+  EXPECT_TRUE(grey.LoadFile(test::TestData("psd_grey_20x5.psd")));
+  EXPECT_EQ(std::make_tuple(first.Width(), third.Width(), grey.Width()), std::make_tuple(0, 0, 0));
   EXPECT_EQ(std::make_tuple(second.Width(), second.Height(), int{second.BitCount()}), std::make_tuple(2, 2, 3));
   EXPECT_EQ(second.Pixels(), std::vector<uint8_t>(12, 0));
-
-  // The same with a size nothing left in the file could fill: no blank image.
-  raw.rows = raw.columns = 30000;
-  clsImage third;
-  EXPECT_FALSE(third.LoadByteArray(raw.Bytes(), "PSD"));
-  EXPECT_EQ(third.Width(), 0);
-
-  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{kNotPsd, kCompression, kCompression}));
+  const std::string compression = "このファイルの圧縮形式には対応していません";
+  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"このファイルはPSD形式ではありません", compression, compression}));
   EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
-  EXPECT_EQ(dialogs.messages[0].buttons, platform::MsgButtons::Ok);
-
-  // A grey-scale document (made by ImageMagick) is passed over without a word.
-  clsImage grey;
-  EXPECT_TRUE(grey.LoadFile(test::TestData("psd_grey_20x5.psd")));
-  EXPECT_EQ(grey.Width(), 0);
-  EXPECT_EQ(dialogs.messages.size(), 3u);
 }
 
 TEST(PsdDecoder, RefusesDataOutsideTheSubsetWithoutAMessage) {
@@ -216,11 +194,10 @@ TEST(PsdDecoder, SurvivesCutShortAndDamagedDocuments) {
   const auto whole = Data("psd_rgba_33x17_icc.psd");
   for (size_t length = 0; length < whole.size(); ++length) {
     const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(length));
-    clsImage image;
-    ASSERT_FALSE(image.LoadByteArray(cut, "PSD")) << length;
+    ASSERT_FALSE(clsImage().LoadByteArray(cut, "PSD")) << length;
     if (length % 97 == 0) {
       test::WriteAll(dir.File("cut.psd"), cut);
-      ASSERT_FALSE(image.LoadFile(dir.File("cut.psd"))) << length;
+      ASSERT_FALSE(clsImage().LoadFile(dir.File("cut.psd"))) << length;
     }
   }
   EXPECT_TRUE(dialogs.messages.empty());
@@ -234,8 +211,7 @@ TEST(PsdDecoder, SurvivesCutShortAndDamagedDocuments) {
     dialogs.messages.clear();
     clsImage image;
     const bool loaded = image.LoadByteArray(bytes, "PSD");
-    const size_t size = size_t(image.Width()) * size_t(image.Height()) * size_t(image.BitCount());
-    EXPECT_TRUE(!loaded || image.Pixels().size() == size);
+    EXPECT_TRUE(!loaded || image.Pixels().size() == size_t(image.Width()) * image.Height() * image.BitCount());
     EXPECT_LE(dialogs.messages.size(), 1u);
   }
 }
