@@ -33,12 +33,6 @@ void WriteAll(const std::string& fileName, const std::vector<uint8_t>& bytes) {
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }
 
-std::string TestData(const std::string& name) {
-#ifdef QUELO_TEST_DATA_DIR
-  return std::string(QUELO_TEST_DATA_DIR) + "/" + name;
-#else
-  return "tests/data/" + name;
-#endif
-}
+std::string TestData(const std::string& name) { return std::string(QUELO_TEST_DATA_DIR) + "/" + name; }
 
 }  // namespace quelo::test
