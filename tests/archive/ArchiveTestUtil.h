@@ -13,15 +13,15 @@
 
 namespace quelo::test {
 
-// The number of the QueloError that call() raises; 0 when it raises none.
+// The QueloError that call() raises; number 0 when it raises none.
 template <typename F>
-int32_t ErrorNumberOf(F call) {
+QueloError ErrorOf(F call) {
   try {
     call();
   } catch (const QueloError& e) {
-    return e.Number();
+    return e;
   }
-  return 0;
+  return QueloError(0, "", "no error");
 }
 
 struct RawBytes {

@@ -14,20 +14,20 @@ namespace quelo {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ErrorNumberOf;
+using test::ErrorOf;
 using test::ReadAll;
 using test::WriteAll;
 
 TEST(PackWriters, StoresTextAsCodePage932OrRefusesIt) {
   const auto archive = SerializeArchive({{"①表示.psd", {}, 0}});
   EXPECT_EQ(std::string(archive.begin() + 16, archive.begin() + 28), std::string("\x0a\x00\x87\x40\x95\x5c\x8e\xa6.psd", 12));
-  EXPECT_EQ(ErrorNumberOf([] { SerializeArchive({{"顔😀.psd", {}, 0}}); }), packerr::kNoCp932Form);
+  EXPECT_EQ(ErrorOf([] { SerializeArchive({{"顔😀.psd", {}, 0}}); }).Number(), packerr::kNoCp932Form);
   PackDefinition d;
   d.PackDescription = std::string(70000, 'x');
-  EXPECT_EQ(ErrorNumberOf([&] { SerializeDefinition(d); }), packerr::kTextTooLong);
+  EXPECT_EQ(ErrorOf([&] { SerializeDefinition(d); }).Number(), packerr::kTextTooLong);
   d.PackDescription = "ok";
   d.Files.resize(40000);
-  EXPECT_EQ(ErrorNumberOf([&] { SerializeDefinition(d); }), packerr::kTooMany);
+  EXPECT_EQ(ErrorOf([&] { SerializeDefinition(d); }).Number(), packerr::kTooMany);
 }
 
 TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
@@ -38,7 +38,7 @@ TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   fs::permissions(file, perms);
   {
     test::FileSizeLimit limit(1000);
-    EXPECT_NE(ErrorNumberOf([&] { WriteFileAtomically(file, std::vector<uint8_t>(5000, 'n')); }), 0);
+    EXPECT_NE(ErrorOf([&] { WriteFileAtomically(file, std::vector<uint8_t>(5000, 'n')); }).Number(), 0);
   }
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'o', 'l', 'd'}));
   WriteFileAtomically(file, {'n', 'e', 'w'});
@@ -51,12 +51,12 @@ TEST(PackWriters, WritePackExecutableRefusesWhatItCannotPack) {
   test::TempDir dir;
   WriteAll(dir.File("notes.txt"), std::vector<uint8_t>(300, 't'));
   WriteAll(dir.File("out.exe"), {'k', 'e', 'e', 'p'});
-  EXPECT_EQ(ErrorNumberOf([&] { WritePackExecutable(dir.File("notes.txt"), {}, dir.File("out.exe")); }),
+  EXPECT_EQ(ErrorOf([&] { WritePackExecutable(dir.File("notes.txt"), {}, dir.File("out.exe")); }).Number(),
             packerr::kUnknownExecutable);
-  EXPECT_NE(ErrorNumberOf([&] { WritePackExecutable(dir.File("none.exe"), {}, dir.File("out.exe")); }), 0);
+  EXPECT_NE(ErrorOf([&] { WritePackExecutable(dir.File("none.exe"), {}, dir.File("out.exe")); }).Number(), 0);
   EXPECT_EQ(ReadAll(dir.File("out.exe")), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
   const std::string exe = test::TestData("tiny-mingw.exe");
-  EXPECT_EQ(ErrorNumberOf([&] { WritePackExecutable(exe, {}, exe); }), packerr::kSameFile);
+  EXPECT_EQ(ErrorOf([&] { WritePackExecutable(exe, {}, exe); }).Number(), packerr::kSameFile);
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   EXPECT_EQ(config.FileTitle(2), "ame.psd の題");
   EXPECT_EQ(config.FileAuther(5), "描いた人");
   EXPECT_EQ(config.DefaultList(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(test::ErrorNumberOf([&] { config.FileDescription(6); }), err::kSubscriptOutOfRange);
+  EXPECT_EQ(test::ErrorOf([&] { config.FileDescription(6); }).Number(), err::kSubscriptOutOfRange);
 }
 
 TEST_F(QueloConfig, DecodesCodePage932Text) {
@@ -131,12 +131,8 @@ TEST_F(QueloConfig, PackVersionIsTheShortestDecimalText) {
 TEST_F(QueloConfig, FileExistPassesOnUnexpectedFailures) {
   EXPECT_FALSE(config.FileExist(""));
   EXPECT_FALSE(config.FileExist(dir.File("none")));
-  try {
-    config.FileExist(dir.Path());
-    FAIL() << "a folder is not a file";
-  } catch (const QueloError& e) {
-    EXPECT_EQ(e.Source().rfind("clsQueloConfig.FileExist->", 0), 0u);
-  }
+  // A folder is not a file, and no plain "not found" either: the error is passed on.
+  EXPECT_EQ(test::ErrorOf([&] { config.FileExist(dir.Path()); }).Source().rfind("clsQueloConfig.FileExist->", 0), 0u);
 }
 
 }  // namespace

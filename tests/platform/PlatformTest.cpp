@@ -2,6 +2,7 @@
 // path where a pack is appended to the running test program.
 #include <gtest/gtest.h>
 
+#include "archive/ArchiveTestUtil.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
 #include "support/TempDir.h"
@@ -12,12 +13,7 @@ TEST(Files, LengthReportsMissingFilesAsFileNotFound) {
   test::TempDir dir;
   test::WriteAll(dir.File("a.bin"), {1, 2, 3});
   EXPECT_EQ(platform::FileLength(dir.File("a.bin")), 3);
-  try {
-    platform::FileLength(dir.File("missing"));
-    ADD_FAILURE();
-  } catch (const QueloError& e) {
-    EXPECT_EQ(e.Number(), err::kFileNotFound);
-  }
+  EXPECT_EQ(test::ErrorOf([&] { platform::FileLength(dir.File("missing")); }).Number(), err::kFileNotFound);
   EXPECT_THROW(platform::FileLength(""), QueloError);
 }
 
