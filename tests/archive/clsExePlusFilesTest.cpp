@@ -138,44 +138,22 @@ TEST_F(ExePlusFiles, ReadsAPackAppendedToThisLinuxTestProgram) {
   EXPECT_EQ(std::system(("'" + selfCopy + "' --gtest_filter=-* > /dev/null").c_str()), 0);
 }
 
-// ELF64 little-endian: one segment [0, segmentEnd), a section table of two
-// entries at shoff (a PROGBITS section [0x100, sectionEnd) and a huge NOBITS
-// one that takes no file space), then filler up to `length`.
-std::vector<uint8_t> SyntheticElf(uint64_t segmentEnd, uint64_t sectionEnd, uint64_t shoff, uint64_t length) {
-  RawBytes e;
-  e.Raw("\x7F" "ELF").Put(2, 1).Put(1, 1).Put(1, 1).Put(0, 9).U16(2).U16(62).U32(1).Put(0, 8);
-  e.Put(64, 8).Put(shoff, 8).U32(0).U16(64).U16(56).U16(1).U16(64).U16(2).U16(0);
-  e.U32(1).U32(5).Put(0, 8).Put(0, 8).Put(0, 8).Put(segmentEnd, 8).Put(segmentEnd, 8).Put(0x1000, 8);
-  e.b.resize(shoff, 0);
-  e.U32(1).U32(1).Put(0, 16).Put(0x100, 8).Put(sectionEnd - 0x100, 8).Put(0, 24);
-  e.U32(2).U32(8).Put(0, 16).Put(0x100, 8).Put(0x100000, 8).Put(0, 24);
-  e.b.resize(length, 'x');
-  return e.b;
-}
-
-TEST_F(ExePlusFiles, ElfImageEndsAtTheLastTableSegmentOrSection) {
-  struct Case { uint64_t segmentEnd, sectionEnd, shoff, expected; };
-  for (const Case c : {Case{0x300, 0x180, 0x200, 0x300}, Case{0x200, 0x400, 0x200, 0x400},
-                       Case{0x200, 0x180, 0x500, 0x580}}) {
-    WriteAll(dir.File("elf"), SyntheticElf(c.segmentEnd, c.sectionEnd, c.shoff, c.expected + 32));
-    EXPECT_EQ(clsExePlusFiles().GetOriginalFileSize(dir.File("elf")), static_cast<int32_t>(c.expected));
-  }
-}
-
 // Damaged headers give -1; cut-short or absurd directories are no pack. None
 // crashes or allocates for more than the file holds.
 TEST_F(ExePlusFiles, BrokenHeadersAndDirectoriesAreNoPack) {
   auto pe = FakePe(0x200, 0, 0, 0x200), farPe = pe;
   test::PatchU32(pe, 0x3C, 0x1F0);  // e_lfanew leaves no room for the size fields
   test::PatchU32(farPe, 0x3C, 0xFFFFFFF0u);
-  auto elf = SyntheticElf(0x200, 0x180, 0x200, 0x300);
-  elf[0x38] = 0xFE;  // e_phnum 0xFE01 entries of 56 bytes
-  elf[0x39] = 0xFF;
-  for (const auto& bytes : {pe, farPe, RawBytes().Raw("not an exe").b,
-                            SyntheticElf(0x300, 0x180, 0x200, 0x2F0),   // segment runs past the end
-                            SyntheticElf(0x200, 0x400, 0x200, 0x3F0),   // section runs past the end
-                            SyntheticElf(0x200, 0x180, 0x500, 0x540),   // section table runs past the end
-                            elf}) {
+  // The ELF object's section table, its .data section and 0xFE01 program headers
+  // running past the end.
+  const auto blob = ReadAll(test::TestData("blob-elf32be.o"));
+  auto table = blob, section = blob, segments = blob;
+  table[0x23] = 0x90;    // e_shoff 316 -> 400
+  section[377] = 0x01;   // .data's size 0x64 -> 0x10064
+  segments[0x1F] = 52;   // e_phoff
+  segments[0x2B] = 32;   // e_phentsize
+  segments[0x2C] = 0xFE;  // e_phnum (0xFFFF would mean "see section 0")
+  for (const auto& bytes : {pe, farPe, RawBytes().Raw("not an exe").b, table, section, segments}) {
     WriteAll(dir.File("bad"), bytes);
     EXPECT_EQ(clsExePlusFiles().GetOriginalFileSize(dir.File("bad")), -1);
     EXPECT_FALSE(clsExePlusFiles().OpenExe(dir.File("bad")));
