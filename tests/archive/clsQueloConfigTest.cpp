@@ -15,8 +15,6 @@ using test::RawBytes;
 PackDefinition SixFiles() {
   PackDefinition d;
   d.PackName = "お天気パック";
-  d.PackDescription = "一行目\r\n二行目";
-  d.PackAutherUrl = "http://example.jp/";
   for (const char* name : {"hare.psd", "kumori.psd", "ame.psd", "yuki.psd", "kiri.ico", "kaze.psd"})
     d.Files.push_back({name, std::string(name) + " の題", "説明\r\n二行", "描いた人"});
   d.DefaultList = {1, 2, 3, 4, 5, 6};
@@ -43,8 +41,6 @@ TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   ASSERT_TRUE(Load(SerializeDefinition(SixFiles()), 1000));
   EXPECT_TRUE(config.Opened());
   EXPECT_EQ(config.PackName(), "お天気パック");
-  EXPECT_EQ(config.PackDescription(), "一行目\r\n二行目");
-  EXPECT_EQ(config.PackAutherUrl(), "http://example.jp/");
   EXPECT_EQ(config.GetIndex("/home/user/packs/ame.psd"), 2);
   EXPECT_EQ(config.GetIndex("C:\\packs\\ame.psd"), 2);
   EXPECT_EQ(config.GetIndex("AME.psd"), -1);
@@ -80,17 +76,15 @@ TEST_F(QueloConfig, RefusesHeadersOutsideTheirLimits) {
     EXPECT_EQ(config.PackName(), "名前");  // kept even from a refused file
     EXPECT_EQ(config.DefinitionCount(), c.error ? 0 : static_cast<int16_t>(c.files));
   }
-  auto bytes = SerializeDefinition(PackDefinition{});
-  bytes[bytes.size() - 8] = bytes[bytes.size() - 7] = 0xFF;  // DefinitionCount -1
-  EXPECT_FALSE(Load(bytes));
-  EXPECT_EQ(config.GetLastErrorInfo(), "定義数が許容範囲を超えています");
-  bytes[bytes.size() - 8] = bytes[bytes.size() - 7] = 0;
-  bytes[bytes.size() - 6] = bytes[bytes.size() - 5] = 0xFF;  // DefaultListCount -1
-  EXPECT_FALSE(Load(bytes));
-  EXPECT_EQ(config.GetLastErrorInfo(), "デフォルトリスト数が許容範囲を超えています");
-  bytes[0] = 'v';
-  EXPECT_FALSE(Load(bytes));
-  EXPECT_EQ(config.GetLastErrorInfo(), "定義ファイルのシグネチャが間違っています");
+  const auto empty = SerializeDefinition(PackDefinition{});
+  for (auto [at, error] : {std::pair<size_t, const char*>{empty.size() - 8, "定義数が許容範囲を超えています"},
+                           {empty.size() - 6, "デフォルトリスト数が許容範囲を超えています"},
+                           {0, "定義ファイルのシグネチャが間違っています"}}) {
+    auto bytes = empty;
+    bytes[at] = bytes[at + 1] = 0xFF;  // a count of -1, or a bent Magic
+    EXPECT_FALSE(Load(bytes));
+    EXPECT_EQ(config.GetLastErrorInfo(), error);
+  }
   EXPECT_FALSE(config.LoadConfig(dir.File("none.ini"), 1));
   EXPECT_EQ(config.GetLastErrorInfo(), "指定されたファイル " + dir.File("none.ini") + " は存在しません");
   EXPECT_FALSE(config.LoadConfig(dir.File("!quelo.ini"), 0));
