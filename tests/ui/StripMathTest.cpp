@@ -1,18 +1,11 @@
 // The strip's arithmetic without a window, where the window tests can't reach:
-// drop positions, limits, rounding.
+// drop positions, limits, rounding. Entry edges and canvas sizes show in the
+// window tests' canvas pixels.
 #include <gtest/gtest.h>
 
 #include "ui/main/StripMath.h"
 
 using namespace quelo::ui;
-
-TEST(StripMath, EntryLeftEdgesAndCanvasWidth) {
-  const std::vector<int32_t> widths = {32, 48, 16};
-  for (auto [position, left] : {std::pair{0, 0}, {2, 80}, {3, -1}, {-1, -1}})
-    EXPECT_EQ(StripItemLeft(widths, position), left) << position;
-  EXPECT_EQ(StripCanvasWidth(widths), 96);
-  EXPECT_EQ(StripCanvasWidth({}), 300);
-}
 
 // Each image splits at its middle (the middle itself drops after it); beyond the
 // right end is no drop and leaves the marker alone.
