@@ -206,7 +206,8 @@ class FrmMainTest : public QObject {
     QVERIFY(PictureBox::FromQRgb(barAtThird.pixel(w * 43 / 100, y)) != bar);
   }
 
-  void PopupMenuAddsTheSelectedImageAtEitherEnd() {
+  // The popup menu, the buttons and the redraw on one strip: z x y z.
+  void PopupButtonsAndRedrawKeepListAndCanvasInStep() {
     StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
                 {"z.psd", SolidPsd(8, 8, kBlue)}});
     QStringList captions;
@@ -217,7 +218,6 @@ class FrmMainTest : public QObject {
     QTest::mouseRelease(W().picPreview[2], Qt::RightButton);
     QVERIFY(W().mnuPopPreviews->isVisible());
     W().mnuPopPreviews->hide();
-
     W().mnuPopPreviewsAddFirst->trigger();  // nothing selected yet: nothing to add
     QCOMPARE(W().lstImages->count(), 0);
     DoubleClickPreview(1);
@@ -228,6 +228,49 @@ class FrmMainTest : public QObject {
     QCOMPARE(ListLines(), Words("z.psd x.psd y.psd z.psd"));
     QCOMPARE(CanvasSize(), QSize(56, 8));
     for (auto [x, colour] : {std::pair{7, kBlue}, {8, kRed}, {24, kGreen}, {48, kBlue}}) QCOMPARE(Canvas(x, 7), colour);
+
+    QStringList texts;
+    connect(W().picProgress, &PictureBox::Printed, this, [&](const QString& t) { texts << t; });
+    W().mnuShowRedraw->trigger();
+    QCOMPARE(texts.join('|'), QStringLiteral("25% 再描画しています...|50% 再描画しています...|75% 再描画しています...|"
+                                             "再描画しています...|再描画が終了しました"));
+    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), (W().picMainFrame->InnerWidth() - 56) / 2);  // centred
+
+    Press(0, W().cmdItemLeft);  // the first line can't go further left,
+    Press(3, W().cmdItemRight);  // the last no further right
+    QCOMPARE(ListLines(), Words("z.psd x.psd y.psd z.psd"));
+    ClickLine(1);
+    QCOMPARE(W().SelectedPreview, int16_t(1));  // the click gave the preview the focus
+    Click(W().cmdItemLeft);
+    QCOMPARE(ListLines(), Words("x.psd z.psd y.psd z.psd"));
+    QVERIFY(W().lstImages->selectedItems().isEmpty());
+    for (auto [x, colour] : {std::pair{15, kRed}, {16, kBlue}, {24, kGreen}}) QCOMPARE(Canvas(x, 7), colour);
+    Click(W().cmdItemRight);  // nothing selected: nothing moves
+    Press(2, W().cmdItemRight);
+    QCOMPARE(ListLines(), Words("x.psd z.psd z.psd y.psd"));
+    Press(1, W().cmdItemDel);
+    QCOMPARE(ListLines(), Words("x.psd z.psd y.psd"));
+    QCOMPARE(CanvasSize(), QSize(48, 8));
+    QCOMPARE(Canvas(24, 0), kGreen);
+
+    dialogs_->answers = {MsgResult::No, MsgResult::Yes};
+    W().mnuFileNew->trigger();
+    QCOMPARE(W().lstImages->count(), 3);
+    W().mnuFileNew->trigger();
+    QCOMPARE(Q(dialogs_->messages[0].title), QStringLiteral("確認"));
+    QCOMPARE(Q(dialogs_->messages[0].text), QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+    QCOMPARE(W().lstImages->count(), 0);
+    QCOMPARE(CanvasSize(), QSize(300, 60));
+
+    // The empty strip after the last delete, with its two hint lines, the first in bold.
+    DoubleClickPreview(1);
+    Press(0, W().cmdItemDel);
+    QCOMPARE(CanvasSize(), QSize(300, 60));
+    QStringList hints;
+    for (const auto& h : W().picMain->PrintedTexts())
+      hints << QStringLiteral("%1 %2,%3%4").arg(h.text).arg(h.x).arg(h.y).arg(h.bold ? " bold" : "");
+    QCOMPARE(hints, (QStringList{QStringLiteral("イメージは登録されていません 70,12 bold"),
+                                 QStringLiteral("左側のリストからドラッグアンドドロップで追加できます 15,36")}));
   }
 
   void AddingATallerImageAsksForTheHeight_data() {
@@ -274,56 +317,6 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5);
     W().hscMain->setValue(range);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - range);
-  }
-
-  void MovingAndDeletingKeepListAndCanvasInStep() {
-    StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
-                {"z.psd", SolidPsd(32, 8, kBlue)}});
-    for (int k = 1; k <= 3; ++k) DoubleClickPreview(k);
-    Press(0, W().cmdItemLeft);  // the first line can't go further left,
-    Press(2, W().cmdItemRight);  // the last no further right
-    QCOMPARE(ListLines(), Words("x.psd y.psd z.psd"));
-    ClickLine(1);
-    QCOMPARE(W().SelectedPreview, int16_t(2));  // the click gave the preview the focus
-    Click(W().cmdItemLeft);
-    QCOMPARE(ListLines(), Words("y.psd x.psd z.psd"));
-    QVERIFY(W().lstImages->selectedItems().isEmpty());
-    for (auto [x, colour] : {std::pair{23, kGreen}, {24, kRed}, {40, kBlue}}) QCOMPARE(Canvas(x, 7), colour);
-    Click(W().cmdItemRight);  // nothing selected: nothing moves
-    Press(0, W().cmdItemRight);
-    QCOMPARE(ListLines(), Words("x.psd y.psd z.psd"));
-    Press(1, W().cmdItemDel);
-    QCOMPARE(ListLines(), Words("x.psd z.psd"));
-    QCOMPARE(CanvasSize(), QSize(48, 8));
-    QCOMPARE(Canvas(16, 0), kBlue);
-    Press(1, W().cmdItemDel);
-    Press(0, W().cmdItemDel);
-    // The empty strip again, with its two hint lines, the first in bold.
-    QCOMPARE(CanvasSize(), QSize(300, 60));
-    QStringList hints;
-    for (const auto& h : W().picMain->PrintedTexts())
-      hints << QStringLiteral("%1 %2,%3%4").arg(h.text).arg(h.x).arg(h.y).arg(h.bold ? " bold" : "");
-    QCOMPARE(hints, (QStringList{QStringLiteral("イメージは登録されていません 70,12 bold"),
-                                 QStringLiteral("左側のリストからドラッグアンドドロップで追加できます 15,36")}));
-  }
-
-  void RedrawReportsEachImageAndNewEmptiesAfterConfirmation() {
-    StartLoose({{"a.psd", SolidPsd(8, 8, kRed)}});
-    for (int i = 0; i < 4; ++i) DoubleClickPreview(1);
-    QStringList texts;
-    connect(W().picProgress, &PictureBox::Printed, this, [&](const QString& t) { texts << t; });
-    W().mnuShowRedraw->trigger();
-    QCOMPARE(texts.join('|'), QStringLiteral("25% 再描画しています...|50% 再描画しています...|75% 再描画しています...|"
-                                             "再描画しています...|再描画が終了しました"));
-    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), (W().picMainFrame->InnerWidth() - 32) / 2);  // centred
-    dialogs_->answers = {MsgResult::No, MsgResult::Yes};
-    W().mnuFileNew->trigger();
-    QCOMPARE(W().lstImages->count(), 4);
-    W().mnuFileNew->trigger();
-    QCOMPARE(Q(dialogs_->messages[0].title), QStringLiteral("確認"));
-    QCOMPARE(Q(dialogs_->messages[0].text), QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
-    QCOMPARE(W().lstImages->count(), 0);
-    QCOMPARE(CanvasSize(), QSize(300, 60));
   }
 
   void ScrollingMovesPreviewsAndSelection() {
