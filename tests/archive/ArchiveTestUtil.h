@@ -53,20 +53,17 @@ inline std::vector<uint8_t> FakePe(uint32_t code, uint32_t init, uint32_t uninit
   return pe.b;
 }
 
-// Writes beyond `bytes` into regular files fail with EFBIG while this lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
- private:
-  rlimit old_{};
-};
+// Runs write() while writes beyond `bytes` into regular files fail with EFBIG, even for root.
+template <typename F>
+void WithFileSizeLimit(rlim_t bytes, F write) {
+  rlimit old{};
+  getrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = old;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+  write();
+  setrlimit(RLIMIT_FSIZE, &old);
+}
 
 }  // namespace quelo::test

@@ -36,10 +36,9 @@ TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   WriteAll(file, {'o', 'l', 'd'});
   const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(file, perms);
-  {
-    test::FileSizeLimit limit(1000);
+  test::WithFileSizeLimit(1000, [&] {
     EXPECT_NE(ErrorOf([&] { WriteFileAtomically(file, std::vector<uint8_t>(5000, 'n')); }).Number(), 0);
-  }
+  });
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'o', 'l', 'd'}));
   WriteFileAtomically(file, {'n', 'e', 'w'});
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'n', 'e', 'w'}));
