@@ -236,22 +236,19 @@ TEST_F(ExePlusFiles, ExportReportsBadMembersInMessageBoxes) {
 }
 
 TEST_F(ExePlusFiles, FailedExportLeavesTheDestinationAsItWas) {
-  WritePackExecutable(test::TestData("tiny-mingw.exe"), kSeven, dir.File("seven.exe"));
-  clsExePlusFiles reader;
-  ASSERT_TRUE(reader.OpenExe(dir.File("seven.exe")));
+  auto reader = OpenPatched(10000, 0, 10000);
   const std::vector<uint8_t> before(100, 'k');
   WriteAll(dir.File("keep.psd"), before);
-  // The 11091-byte member cannot be written.
-  test::WithFileSizeLimit(4096, [&] { reader.FileExport(1, dir.File("keep.psd")); });
+  test::WithFileSizeLimit(4096, [&] { reader.FileExport(0, dir.File("keep.psd")); });  // too big to write
   EXPECT_EQ(ReadAll(dir.File("keep.psd")), before);
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(FilesIn(dir.Path()), 2);  // no temporary file left behind
 
   reader.FileExport(0, dir.File("no/such/folder/ame.psd"));
   EXPECT_EQ(dialogs.messages.size(), 2u);
-  const auto program = ReadAll(dir.File("seven.exe"));
-  reader.FileExport(0, dir.File("seven.exe"));  // over the pack itself
-  EXPECT_EQ(ReadAll(dir.File("seven.exe")), program);
+  const auto program = ReadAll(dir.File("pack.exe"));
+  reader.FileExport(0, dir.File("pack.exe"));  // over the pack itself
+  EXPECT_EQ(ReadAll(dir.File("pack.exe")), program);
   EXPECT_EQ(dialogs.messages.back().text,
             "ファイル操作中に予期しないエラーが発生しました70書き出し先がパックの入っている実行ファイルそのものです");
 }
