@@ -1,5 +1,6 @@
 // Code page 932 is tested where pack text is read (tests/archive); the program's
-// path where a pack is appended to the running test program.
+// path where a pack is appended to the running test program; system colours
+// through the image's BackColor and the window's colours.
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveTestUtil.h"
@@ -15,16 +16,6 @@ TEST(Files, LengthReportsMissingFilesAsFileNotFound) {
   EXPECT_EQ(platform::FileLength(dir.File("a.bin")), 3);
   EXPECT_EQ(test::ErrorOf([&] { platform::FileLength(dir.File("missing")); }).Number(), err::kFileNotFound);
   EXPECT_THROW(platform::FileLength(""), QueloError);
-}
-
-TEST(SysColors, FixedIndicesAndPaletteRoles) {
-  EXPECT_EQ(platform::GetSysColor(12), 0xABABABu);
-  EXPECT_EQ(platform::GetSysColor(99), 0u);
-  platform::SetSysColorSource([](int index) { return index == 5 ? 0x123456u : 0u; });
-  EXPECT_EQ(platform::GetSysColor(5), 0x123456u);
-  EXPECT_EQ(platform::GetSysColor(3), 0xDBCDBFu);  // no palette role: fixed
-  platform::SetSysColorSource(nullptr);
-  EXPECT_EQ(platform::GetSysColor(5), 0xFFFFFFu);
 }
 
 TEST(Errors, PassingOnPrefixesTheSource) {
