@@ -69,14 +69,11 @@ class FrmMainTest : public QObject {
     return lines;
   }
   void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton); }
-  void ClickLine(int row) {
+  // A click on strip line `row` (none when -1), then on `button` (if any).
+  void Click(int row, QPushButton* button = nullptr) {
     QListWidget* list = W().lstImages;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-  }
-  void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-  void Press(int row, QPushButton* button) {
-    ClickLine(row);
-    Click(button);
+    if (row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    if (button) QTest::mouseClick(button, Qt::LeftButton);
   }
   uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
   QSize CanvasSize() { return W().picMain->Image().size(); }
@@ -229,19 +226,19 @@ class FrmMainTest : public QObject {
                                              "再描画しています...|再描画が終了しました"));
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), (W().picMainFrame->InnerWidth() - 56) / 2);  // centred
 
-    Press(0, W().cmdItemLeft);  // the first line can't go further left,
-    Press(3, W().cmdItemRight);  // the last no further right
+    Click(0, W().cmdItemLeft);  // the first line can't go further left,
+    Click(3, W().cmdItemRight);  // the last no further right
     QCOMPARE(ListLines(), Words("z.psd x.psd y.psd z.psd"));
-    ClickLine(1);
+    Click(1);
     QCOMPARE(W().SelectedPreview, int16_t(1));  // the click gave the preview the focus
-    Click(W().cmdItemLeft);
+    Click(-1, W().cmdItemLeft);
     QCOMPARE(ListLines(), Words("x.psd z.psd y.psd z.psd"));
     QVERIFY(W().lstImages->selectedItems().isEmpty());
     for (auto [x, colour] : {std::pair{15, kRed}, {16, kBlue}, {24, kGreen}}) QCOMPARE(Canvas(x, 7), colour);
-    Click(W().cmdItemRight);  // nothing selected: nothing moves
-    Press(2, W().cmdItemRight);
+    Click(-1, W().cmdItemRight);  // nothing selected: nothing moves
+    Click(2, W().cmdItemRight);
     QCOMPARE(ListLines(), Words("x.psd z.psd z.psd y.psd"));
-    Press(1, W().cmdItemDel);
+    Click(1, W().cmdItemDel);
     QCOMPARE(ListLines(), Words("x.psd z.psd y.psd"));
     QCOMPARE(CanvasSize(), QSize(48, 8));
     QCOMPARE(Canvas(24, 0), kGreen);
@@ -256,7 +253,7 @@ class FrmMainTest : public QObject {
 
     // The empty strip after the last delete, with its two hint lines, the first in bold.
     DoubleClickPreview(1);
-    Press(0, W().cmdItemDel);
+    Click(0, W().cmdItemDel);
     QCOMPARE(CanvasSize(), QSize(300, 60));
     QStringList hints;
     for (const auto& h : W().picMain->PrintedTexts())
@@ -325,7 +322,7 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().picPreviews->Point(1, top1 - 2), GetSysColor(syscolor::kHighlight));
     // A click on a line whose preview is scrolled away brings the panel back to it.
     W().vscPreviews->setValue(5);
-    ClickLine(0);
+    Click(0);
     QCOMPARE(W().vscPreviews->value(), 1);
     QVERIFY(!W().picPreview[1]->isHidden());
     QCOMPARE(W().SelectedPreview, int16_t(1));
