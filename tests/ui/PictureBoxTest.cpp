@@ -1,5 +1,6 @@
 // The drawing surface on its own, offscreen: the retained picture, the overlay,
-// the row path, the border; and the Qt dialogs' filter conversion.
+// the row path; and the Qt dialogs' filter conversion. The user scale and the
+// borders show in the window tests' status bar and strip geometry.
 #include <QtTest>
 
 #include "platform/qt/QtPlatform.h"
@@ -57,16 +58,6 @@ class PictureBoxTest : public QObject {
     box.SetAutoRedraw(true);
     box.Cls();
     QCOMPARE(box.Point(9, 3), 0xFFFFFFu);
-  }
-
-  // The progress bar's user scale is checked through the window's status line.
-  void ASunkenBorderTakesTwoPixelsOnEachSide() {
-    PictureBox framed(nullptr, PictureBox::Border::Sunken);
-    framed.resize(20, 12);
-    QCOMPARE(framed.Image().size(), QSize(16, 8));
-    QWidget child(&framed);
-    framed.PlaceChild(&child, 3, 4);
-    QCOMPARE(child.pos(), QPoint(5, 6));
   }
 
   void DialogFiltersBecomeQtNameFilters() {
