@@ -154,11 +154,9 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     clsExePlusFiles probe;
     if (probe.GetOriginalFileSize(exe) < 0)
       return Refuse(err, "the program " + exe + " is neither a PE nor an ELF program");
-    // Appending to a program that already carries a pack would hide the new pack
-    // behind the old one.
     if (probe.OpenExe(exe))
-      return Refuse(err, "the program " + exe + " already carries a pack of " + std::to_string(probe.FileCount()) +
-                             " members; give the program without a pack");
+      out << "note: " << exe << " already carries a pack of " << probe.FileCount()
+          << " members; the new pack replaces it\n";
   } catch (const QueloError& e) {
     return Refuse(err, exe + ": " + e.Description());
   }
