@@ -8,7 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/QueloError.h"
+
 namespace quelo {
+
+// Numbers of the errors the writers raise themselves.
+namespace packerr {
+constexpr int32_t kNoCp932Form = err::kUserBase + 1100;      // a text without a code page 932 form
+constexpr int32_t kTextTooLong = err::kUserBase + 1101;      // a text over 65535 bytes
+constexpr int32_t kTooMany = err::kUserBase + 1102;          // more members or definitions than fit
+constexpr int32_t kUnknownExecutable = err::kUserBase + 1103;  // neither PE nor ELF
+constexpr int32_t kSameFile = err::kUserBase + 1104;         // output would overwrite the input
+constexpr int32_t kTooLarge = err::kUserBase + 1105;         // beyond 32-bit positions
+}  // namespace packerr
 
 struct PackMember {
   std::string Name;           // UTF-8; stored as code page 932

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,16 @@ class clsExePlusFiles {
   const SxarHeader& Header() const { return header_; }
 
  private:
+  friend struct CopyFileBinProbe;  // lets the tests call the private copy directly
+
   const SxarEntry& Entry(int16_t Index, const char* operation) const;
+  void Clear();
+  // Copies CopyLength bytes (below 1: up to the end of the source) from the
+  // source's current position to the destination in pieces of BufferSize bytes.
+  // False when the source ended before the copy was complete (what existed was
+  // written). Raises QueloError for a bad buffer size, a negative length or a
+  // failed write.
+  static bool CopyFileBin(std::FILE* SourceFile, std::FILE* DestFile, int32_t CopyLength, int32_t BufferSize);
 
   std::string exeDir_;
   std::string archiveFileName_;
