@@ -172,6 +172,16 @@ TEST_F(PackToolTest, ElfProgramWithPackAppendedStillRuns) {
   EXPECT_EQ(lines[14], "apple.ico");
 }
 
+TEST_F(PackToolTest, PacksAWindowsProgramToo) {
+  const std::string exe = test::TestData("tiny-mingw.exe");
+  const auto exeBytes = ReadAll(exe);
+  const Result r = Tool({exe, kSample, kSampleDefinition, "-o", packed});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(ReadAll(exe), exeBytes);
+  ASSERT_EQ(Tool({"--extract", packed, dir.File("out")}).status, 0);
+  for (const Expected& e : kSampleImages) EXPECT_EQ(ReadAll(dir.File("out/") + e.name), ReadAll(kSample + "/" + e.name));
+}
+
 TEST_F(PackToolTest, RepackingReplacesThePackAProgramCarries) {
   ASSERT_EQ(Tool({program, kSample, kSampleDefinition, "-o", dir.File("first")}).status, 0);
   const std::string def = WriteDefinition("[pack]\nname = p\n[file key.psd]\n");
