@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "image/ByteSource.h"
 #include "image/Surface.h"
 
 namespace quelo {
@@ -52,8 +52,19 @@ class clsImage {
   void SaveICO(const std::string& FileName) const;
 
  private:
-  // The implementation may add private members and helpers here.
   bool LoadByType(const std::string& Type);
+
+  // Decoders, reading through bytes_. False when the data is unsafe to hold
+  // (cut short, out of range, inconsistent); the object is then left as it was.
+  bool ReadPSD();
+  // Reads the byte-count table and the packed rows, then allocates pixels
+  // (only for a size those bytes could encode) and unpacks into them.
+  bool DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels);
+  bool ReadICO();
+
+  // One row of the image as surface colours, blended over under (or BackColor
+  // when under is null).
+  void MakeRow(int32_t y, const uint32_t* under, uint32_t* out) const;
 
   int32_t width_ = 0;
   int32_t height_ = 0;
@@ -65,9 +76,8 @@ class clsImage {
   std::string sourceType_;
   uint8_t backColor_[3] = {255, 255, 255};
   std::vector<uint8_t> pixels_;
-  std::FILE* fileNumber_ = nullptr;
-  std::vector<uint8_t> sourceBytes_;
-  int32_t readPos_ = 0;
+  // The file or array being read; open only while a load runs.
+  ByteSource bytes_;
 };
 
 // The blend of one colour component (source s over underlying u with alpha A),

@@ -1,0 +1,82 @@
+// The image object: its state, properties and the two load entry points with the
+// type dispatch. The decoders live in PsdDecoder.cpp and IcoCodec.cpp, drawing
+// in Drawing.cpp.
+#include "image/clsImage.h"
+
+#include "platform/Platform.h"
+
+namespace quelo {
+
+namespace {
+constexpr int32_t kSourceMemory = 1;
+constexpr int32_t kSourceFile = 2;
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return s;
+}
+}  // namespace
+
+clsImage::clsImage() { SetBackColor(0xFFFFFF); }
+
+clsImage::~clsImage() = default;
+
+bool clsImage::LoadFile(const std::string& FileName, const std::string& DataType, int32_t Offset) {
+  // These say what was asked for, whatever the outcome.
+  sourceKind_ = kSourceFile;
+  source_ = FileName;
+  sourceOffset_ = Offset;
+  // A file that can't be opened (or a position before its first byte) is
+  // refused like any other unreadable image: the owner skips it.
+  if (!bytes_.OpenFile(FileName, Offset)) return false;
+  const bool result = LoadByType(DataType.empty() ? GetFileExt(FileName) : DataType);
+  bytes_.Close();
+  return result;
+}
+
+bool clsImage::LoadByteArray(const std::vector<uint8_t>& Data, const std::string& DataType) {
+  sourceKind_ = kSourceMemory;
+  // The load runs to its end inside this call, so the caller's array is read in
+  // place rather than copied.
+  bytes_.OpenMemory(Data.data(), Data.size());
+  const bool result = LoadByType(DataType);
+  bytes_.Close();
+  return result;
+}
+
+bool clsImage::LoadByType(const std::string& Type) {
+  const std::string t = UpperAscii(Type);
+  if (t == "PSD") {
+    sourceType_ = "PSD";
+    return ReadPSD();
+  }
+  if (t == "ICO" || t == "ICON") {
+    sourceType_ = "ICO";
+    return ReadICO();
+  }
+  return false;
+}
+
+std::string clsImage::GetFileExt(const std::string& FileName) const {
+  const auto dot = FileName.rfind('.');
+  return dot == std::string::npos ? FileName : FileName.substr(dot + 1);
+}
+
+uint32_t clsImage::BackColor() const {
+  return uint32_t{backColor_[0]} | uint32_t{backColor_[1]} << 8 | uint32_t{backColor_[2]} << 16;
+}
+
+void clsImage::SetBackColor(uint32_t Color) {
+  // System colours are resolved now, once: the stored value is a plain colour.
+  const uint32_t c =
+      (Color & 0x80000000u) ? platform::GetSysColor(static_cast<int>(Color & 0xFFFFFFu)) : Color;
+  backColor_[0] = static_cast<uint8_t>(c & 0xFF);
+  backColor_[1] = static_cast<uint8_t>((c >> 8) & 0xFF);
+  backColor_[2] = static_cast<uint8_t>((c >> 16) & 0xFF);
+}
+
+std::string clsImage::Source() const { return sourceKind_ == kSourceMemory ? "メモリ" : source_; }
+
+}  // namespace quelo

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "image/clsImage.h"
+#include "support/PsdWriter.h"
+#include "support/RecordingDialogs.h"
+#include "support/TempDir.h"
+
+using namespace quelo;
+
+namespace {
+
+const char* const kNotPsd = "このファイルはPSD形式ではありません";
+const char* const kCompression = "このファイルの圧縮形式には対応していません";
+
+void Be(std::vector<uint8_t>& out, uint32_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// A document assembled field by field, so that each test can bend one field.
+struct RawPsd {
+  uint32_t channels = 3, rows = 1, columns = 1, depth = 8, mode = 3, compression = 1;
+  std::vector<uint8_t> colourMode, resources, layer;
+  std::vector<std::vector<uint8_t>> packed;  // channel 0 rows, then channel 1, ...
+
+  std::vector<uint8_t> Bytes() const {
+    std::vector<uint8_t> out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+    Be(out, channels, 2), Be(out, rows, 4), Be(out, columns, 4), Be(out, depth, 2), Be(out, mode, 2);
+    for (const auto* section : {&colourMode, &resources, &layer}) {
+      Be(out, static_cast<uint32_t>(section->size()), 4);
+      out.insert(out.end(), section->begin(), section->end());
+    }
+    Be(out, compression, 2);
+    for (const auto& row : packed) Be(out, static_cast<uint32_t>(row.size()), 2);
+    for (const auto& row : packed) out.insert(out.end(), row.begin(), row.end());
+    return out;
+  }
+};
+
+// A valid 2 x 2 RGB document: resources with names of 0 and 2 characters and
+// data of odd (padded) and even size, and a layer section.
+RawPsd Small() {
+  RawPsd psd;
+  psd.rows = psd.columns = 2;
+  psd.resources = {'8', 'B', 'I', 'M', 0x03, 0xED, 0, 0, 0, 0, 0, 3, 1, 2, 3, 0,
+                   '8', 'B', 'I', 'M', 0x04, 0x00, 2, 'a', 'b', 0, 0, 0, 0, 2, 5, 5};
+  psd.layer = {1, 2, 3, 4, 5};
+  for (int i = 0; i < 6; ++i) psd.packed.push_back({0xFF, static_cast<uint8_t>(10 * i)});
+  return psd;
+}
+
+std::vector<uint8_t> Data(const std::string& name) { return test::ReadAll(test::TestData(name)); }
+
+void ExpectPlanes(const clsImage& image, const std::vector<std::vector<uint8_t>>& planes) {
+  ASSERT_EQ(image.Pixels().size(), planes.size() * planes[0].size());
+  for (size_t c = 0; c < planes.size(); ++c)
+    for (size_t i = 0; i < planes[c].size(); ++i)
+      EXPECT_EQ(image.Pixels()[i * planes.size() + c], planes[c][i]) << "channel " << c << " byte " << i;
+}
+
+}  // namespace
+
+// ImageMagick's documents (3 and 4 channels, resources, a layer section, odd
+// sizes) decode to exactly the pixels Pillow decodes from them.
+TEST(PsdDecoder, DecodesImageMagickDocumentsLikePillow) {
+  const std::tuple<const char*, int, int, int> cases[] = {
+      {"psd_rgb_37x29", 37, 29, 3}, {"psd_rgb_131x9", 131, 9, 3}, {"psd_rgba_48x48", 48, 48, 4},
+      {"psd_rgba_33x17_icc", 33, 17, 4}, {"psd_rgba_1x1", 1, 1, 4}};
+  test::RecordingDialogs dialogs;
+  for (const auto& [name, width, height, bitCount] : cases) {
+    SCOPED_TRACE(name);
+    const auto expected = Data(std::string(name) + (bitCount == 4 ? ".rgba" : ".rgb"));
+    clsImage fromFile, fromMemory;
+    ASSERT_TRUE(fromFile.LoadFile(test::TestData(std::string(name) + ".psd")));
+    EXPECT_EQ(fromFile.SourceType(), "PSD");
+    EXPECT_EQ(std::make_tuple(fromFile.Width(), fromFile.Height(), int{fromFile.BitCount()}),
+              std::make_tuple(width, height, bitCount));
+    EXPECT_EQ(fromFile.Pixels(), expected);
+    ASSERT_TRUE(fromMemory.LoadByteArray(Data(std::string(name) + ".psd"), "psd"));
+    EXPECT_EQ(fromMemory.Pixels(), expected);
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// The shape of every pack image: 48 x 48, 4 channels, 21 resources, a layer
+// section, read from the middle of a larger file at its 1-based position.
+TEST(PsdDecoder, ReadsAPackShapedDocumentAtItsPosition) {
+  const auto pixels = test::PatternPixels(48, 48, 4, 5);
+  const auto psd = test::MakePsd(48, 48, 4, pixels, {21, 300});
+  std::vector<uint8_t> file(1000, 0x55);
+  file.insert(file.end(), psd.begin(), psd.end());
+  file.insert(file.end(), 77, 0x66);
+  test::TempDir dir;
+  test::WriteAll(dir.File("pack.exe"), file);
+  clsImage image;
+  ASSERT_TRUE(image.LoadFile(dir.File("pack.exe"), "PSD", 1001));
+  EXPECT_EQ(image.BitCount(), 4);
+  EXPECT_EQ(image.Pixels(), pixels);
+}
+
+// Lone last bytes and header 128 are skipped; a short row keeps what the row
+// before it (in file order, across channels) left behind. The second document
+// has every first row full, where the decoder takes a pixel row at a time.
+TEST(PsdDecoder, FollowsThePackedRowRules) {
+  RawPsd psd;
+  psd.columns = 6;
+  psd.rows = 2;
+  psd.packed = {{0x02, 0x41, 0x42, 0x43, 0xFE, 0x44}, {0x80, 0xFF, 0x07, 0x80, 0x00, 0x09, 0x33},
+                {}, {0x01, 0x01, 0x02}, {0xFB, 0x05}, {0x05, 1, 2, 3, 4, 5, 6}};
+  clsImage image;
+  ASSERT_TRUE(image.LoadByteArray(psd.Bytes(), "PSD"));
+  ExpectPlanes(image, {{0x41, 0x42, 0x43, 0x44, 0x44, 0x44, 0x07, 0x07, 0x09, 0x44, 0x44, 0x44},
+                       {0x07, 0x07, 0x09, 0x44, 0x44, 0x44, 0x01, 0x02, 0x09, 0x44, 0x44, 0x44},
+                       {5, 5, 5, 5, 5, 5, 1, 2, 3, 4, 5, 6}});
+
+  psd.columns = 5;
+  psd.rows = 3;
+  psd.packed = {{0x04, 1, 2, 3, 4, 5}, {0xFF, 9}, {}, {0xFC, 7}, {0x00, 8}, {0x80, 0x11},
+                {0x04, 5, 4, 3, 2, 1}, {0x02, 6, 6, 6, 0x44}, {0xFE, 3}};
+  ASSERT_TRUE(image.LoadByteArray(psd.Bytes(), "PSD"));
+  ExpectPlanes(image, {{1, 2, 3, 4, 5, 9, 9, 3, 4, 5, 9, 9, 3, 4, 5},
+                       {7, 7, 7, 7, 7, 8, 7, 7, 7, 7, 8, 7, 7, 7, 7},
+                       {5, 4, 3, 2, 1, 6, 6, 6, 2, 1, 3, 3, 3, 2, 1}});
+}
+
+// Runs and literals of every length from 1 to 128 come back as written.
+TEST(PsdDecoder, RoundTripsRunsAndLiteralsOfEveryLength) {
+  std::mt19937 random(99);
+  std::vector<uint8_t> pixels(997 * 40 * 4);
+  for (size_t i = 0; i < pixels.size();) {
+    const size_t length = 1 + random() % 140;
+    const bool run = random() % 2 == 0;
+    const uint8_t value = static_cast<uint8_t>(random());
+    for (size_t k = 0; k < length && i < pixels.size(); ++k, ++i)
+      pixels[i] = run ? value : static_cast<uint8_t>(random());
+  }
+  clsImage image;
+  ASSERT_TRUE(image.LoadByteArray(test::MakePsd(997, 40, 4, pixels), "PSD"));
+  EXPECT_EQ(image.Pixels(), pixels);
+}
+
+TEST(PsdDecoder, ShowsItsMessagesAndKeepsTheStateTheyLeave) {
+  test::RecordingDialogs dialogs;
+  auto notPsd = Small().Bytes();
+  notPsd[0] = 'X';
+  clsImage first;
+  EXPECT_TRUE(first.LoadByteArray(notPsd, "PSD"));
+  EXPECT_EQ(first.Width(), 0);
+
+  RawPsd raw = Small();
+  raw.compression = 0;
+  raw.packed.clear();
+  auto bytes = raw.Bytes();
+  bytes.insert(bytes.end(), 12, 0x7F);  // raw pixels
+  clsImage second;
+  EXPECT_TRUE(second.LoadByteArray(bytes, "PSD"));
+  EXPECT_EQ(std::make_tuple(second.Width(), second.Height(), int{second.BitCount()}), std::make_tuple(2, 2, 3));
+  EXPECT_EQ(second.Pixels(), std::vector<uint8_t>(12, 0));
+
+  // The same with a size nothing left in the file could fill: no blank image.
+  raw.rows = raw.columns = 30000;
+  clsImage third;
+  EXPECT_FALSE(third.LoadByteArray(raw.Bytes(), "PSD"));
+  EXPECT_EQ(third.Width(), 0);
+
+  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{kNotPsd, kCompression, kCompression}));
+  EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
+  EXPECT_EQ(dialogs.messages[0].buttons, platform::MsgButtons::Ok);
+
+  // A grey-scale document (made by ImageMagick) is passed over without a word.
+  clsImage grey;
+  EXPECT_TRUE(grey.LoadFile(test::TestData("psd_grey_20x5.psd")));
+  EXPECT_EQ(grey.Width(), 0);
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+}
+
+TEST(PsdDecoder, RefusesDataOutsideTheSubsetWithoutAMessage) {
+  const std::pair<const char*, void (*)(RawPsd&)> cases[] = {
+      {"2 channels", [](RawPsd& p) { p.channels = 2; p.packed.resize(4); }},
+      {"5 channels", [](RawPsd& p) { p.channels = 5; p.packed.resize(10, {0xFF, 0}); }},
+      {"depth 16", [](RawPsd& p) { p.depth = 16; }},
+      {"0 rows", [](RawPsd& p) { p.rows = 0; p.packed.clear(); }},
+      {"0 columns", [](RawPsd& p) { p.columns = 0; }},
+      {"30001 rows", [](RawPsd& p) { p.rows = 30001; }},
+      {"rows with the top bit", [](RawPsd& p) { p.rows = 0x80000002u; }},
+      {"colour mode data", [](RawPsd& p) { p.colourMode = {0, 0, 0, 0}; }},
+      {"resource past its section", [](RawPsd& p) { p.resources[29] = 5; }},
+      {"resource name past its section", [](RawPsd& p) { p.resources.resize(7); p.resources[6] = 9; }},
+      {"literal past the row", [](RawPsd& p) { p.packed[0] = {0x02, 1, 2, 3}; }},
+      {"literal past its bytes", [](RawPsd& p) { p.packed[0] = {0x01, 1}; }},
+      {"repeat past the row", [](RawPsd& p) { p.packed[3] = {0xFE, 1}; }},
+      {"layer section past the end", [](RawPsd& p) { p.layer.resize(64); p.packed.clear(); }},
+      {"more pixels than the bytes could hold",
+       [](RawPsd& p) { p.rows = p.columns = 30000; p.packed.assign(90000, {}); }},
+  };
+  test::RecordingDialogs dialogs;
+  for (const auto& [what, bend] : cases) {
+    RawPsd psd = Small();
+    bend(psd);
+    auto bytes = psd.Bytes();
+    if (psd.layer.size() == 64) bytes.resize(bytes.size() - 60);  // cut inside the layer section
+    clsImage image;
+    EXPECT_FALSE(image.LoadByteArray(bytes, "PSD")) << what;
+    EXPECT_EQ(std::make_tuple(image.Width(), int{image.BitCount()}, image.Pixels().size()),
+              std::make_tuple(0, 0, size_t{0})) << what;
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// Every cut-short document is refused quietly; damaged ones never crash or read
+// out of bounds (the sanitizer build watches) and show at most one message.
+TEST(PsdDecoder, SurvivesCutShortAndDamagedDocuments) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  const auto whole = Data("psd_rgba_33x17_icc.psd");
+  for (size_t length = 0; length < whole.size(); ++length) {
+    const std::vector<uint8_t> cut(whole.begin(), whole.begin() + static_cast<long>(length));
+    clsImage image;
+    ASSERT_FALSE(image.LoadByteArray(cut, "PSD")) << length;
+    if (length % 97 == 0) {
+      test::WriteAll(dir.File("cut.psd"), cut);
+      ASSERT_FALSE(image.LoadFile(dir.File("cut.psd"))) << length;
+    }
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  std::mt19937 random(12345);
+  const auto original = Data("psd_rgb_37x29.psd");
+  for (int round = 0; round < 3000; ++round) {
+    auto bytes = original;
+    for (int i = 0, flips = 1 + static_cast<int>(random() % 4); i < flips; ++i)
+      bytes[random() % bytes.size()] = static_cast<uint8_t>(random());
+    dialogs.messages.clear();
+    clsImage image;
+    const bool loaded = image.LoadByteArray(bytes, "PSD");
+    const size_t size = size_t(image.Width()) * size_t(image.Height()) * size_t(image.BitCount());
+    EXPECT_TRUE(!loaded || image.Pixels().size() == size);
+    EXPECT_LE(dialogs.messages.size(), 1u);
+  }
+}
