@@ -129,10 +129,12 @@ bool InsideFile(const Member& m, uint64_t length) {
 int BuildPack(const std::string& exe, const std::string& folder, const std::string& definition,
               const std::string& outFile, std::ostream& out, std::ostream& err) {
   std::error_code ec;
-  if (!fs::is_regular_file(exe, ec)) return Refuse(err, "the program " + exe + " does not exist");
+  if (!fs::exists(exe, ec)) return Refuse(err, "the program " + exe + " does not exist");
+  if (!fs::is_regular_file(exe, ec)) return Refuse(err, "the program " + exe + " is not a file");
   if (!fs::exists(folder, ec)) return Refuse(err, "the folder " + folder + " does not exist");
   if (!fs::is_directory(folder, ec)) return Refuse(err, folder + " is not a folder");
-  if (!fs::is_regular_file(definition, ec)) return Refuse(err, "the definition " + definition + " does not exist");
+  if (!fs::exists(definition, ec)) return Refuse(err, "the definition " + definition + " does not exist");
+  if (!fs::is_regular_file(definition, ec)) return Refuse(err, "the definition " + definition + " is not a file");
 
   // The output must be a new name: never one of the inputs.
   if (fs::is_directory(outFile, ec)) return Refuse(err, "the output " + outFile + " is a folder");
