@@ -8,6 +8,7 @@
 
 #include "archive/ExeLayout.h"
 #include "archive/FileIo.h"
+#include "platform/ReplacingFile.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
 
@@ -189,9 +190,7 @@ void WritePackExecutable(const std::string& ExeIn, const std::vector<PackMember>
 }
 
 void WriteFileAtomically(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-  ReplacingFile out(fileName, "WriteFileAtomically");
-  out.Write(bytes.data(), bytes.size());
-  out.Commit();
+  WriteFileReplacing(fileName, bytes, "WriteFileAtomically");
 }
 
 }  // namespace quelo

@@ -9,6 +9,7 @@
 
 #include "archive/ExeLayout.h"
 #include "archive/FileIo.h"
+#include "platform/ReplacingFile.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
 

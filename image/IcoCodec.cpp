@@ -2,7 +2,7 @@
 // directory (the kind this program writes); the writer makes exactly that.
 #include <cstring>
 
-#include "image/FileReplace.h"
+#include "platform/ReplacingFile.h"
 #include "image/clsImage.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
@@ -145,7 +145,7 @@ void clsImage::SaveICO(const std::string& FileName) const {
   out.insert(out.end(), maskSize, 0);
 
   try {
-    ReplaceFileContents(FileName, out, "clsImage.SaveICO");
+    WriteFileReplacing(FileName, out, "clsImage.SaveICO");
   } catch (const QueloError& e) {
     platform::MessageBoxRequest request;
     request.title = "Windowsアイコン形式エクスポート";

@@ -1,0 +1,138 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPalette>
+
+namespace quelo::platform::qt {
+
+namespace {
+
+QString FromUtf8(const std::string& text) { return QString::fromStdString(text); }
+
+// Message texts come with CR LF between lines.
+QString MessageText(const std::string& text) {
+  QString s = FromUtf8(text);
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return s;
+}
+
+QMessageBox::StandardButton ToQt(MsgResult result) {
+  switch (result) {
+    case MsgResult::Ok: return QMessageBox::Ok;
+    case MsgResult::Cancel: return QMessageBox::Cancel;
+    case MsgResult::Yes: return QMessageBox::Yes;
+    case MsgResult::No: return QMessageBox::No;
+  }
+  return QMessageBox::Ok;
+}
+
+}  // namespace
+
+MsgResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  switch (request.icon) {
+    case MsgIcon::None: icon = QMessageBox::NoIcon; break;
+    case MsgIcon::Critical: icon = QMessageBox::Critical; break;
+    case MsgIcon::Question: icon = QMessageBox::Question; break;
+    case MsgIcon::Exclamation: icon = QMessageBox::Warning; break;
+    case MsgIcon::Information: icon = QMessageBox::Information; break;
+  }
+  QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+  switch (request.buttons) {
+    case MsgButtons::Ok: buttons = QMessageBox::Ok; break;
+    case MsgButtons::OkCancel: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
+    case MsgButtons::YesNo: buttons = QMessageBox::Yes | QMessageBox::No; break;
+    case MsgButtons::YesNoCancel: buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel; break;
+  }
+  QMessageBox box(icon, FromUtf8(request.title), MessageText(request.text), buttons,
+                  QApplication::activeWindow());
+  if (buttons & ToQt(request.defaultButton)) box.setDefaultButton(ToQt(request.defaultButton));
+  if (request.foreground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  const int answer = box.exec();
+  switch (answer) {
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    case QMessageBox::Ok: return MsgResult::Ok;
+    default:
+      // Closed with Escape or the title bar: what the box's buttons mean by it.
+      return (buttons & QMessageBox::Cancel) ? MsgResult::Cancel
+             : (buttons & QMessageBox::No)   ? MsgResult::No
+                                             : MsgResult::Ok;
+  }
+}
+
+QStringList QtNameFilters(const std::string& filter) {
+  const QStringList parts = FromUtf8(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << parts[i].trimmed() + QStringLiteral(" (") + patterns + QStringLiteral(")");
+  }
+  return filters;
+}
+
+SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow(), FromUtf8(request.title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = QtNameFilters(request.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+      dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  }
+  QString suffix = FromUtf8(request.defaultExt);
+  if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
+  dialog.setDefaultSuffix(suffix);
+  if (!request.initialName.empty()) dialog.selectFile(FromUtf8(request.initialName));
+  SaveDialogResult result;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
+  result.accepted = true;
+  result.fileName = dialog.selectedFiles().first().toStdString();
+  result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  if (result.filterIndex < 1) result.filterIndex = 1;
+  return result;
+}
+
+bool QtDialogs::ColorDialog(uint32_t& colour) {
+  const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                     static_cast<int>((colour >> 16) & 0xFF));
+  const QColor chosen = QColorDialog::getColor(start, QApplication::activeWindow());
+  if (!chosen.isValid()) return false;
+  colour = static_cast<uint32_t>(chosen.red()) | (static_cast<uint32_t>(chosen.green()) << 8) |
+           (static_cast<uint32_t>(chosen.blue()) << 16);
+  return true;
+}
+
+uint32_t PaletteSysColor(int index) {
+  QPalette::ColorRole role = QPalette::Base;
+  switch (index) {
+    case syscolor::kWindow: role = QPalette::Base; break;
+    case syscolor::kWindowText: role = QPalette::Text; break;
+    case syscolor::kHighlight: role = QPalette::Highlight; break;
+    case syscolor::kHighlightText: role = QPalette::HighlightedText; break;
+    case syscolor::kButtonFace: role = QPalette::Button; break;
+    case syscolor::kButtonShadow: role = QPalette::Dark; break;
+    case syscolor::kButtonText: role = QPalette::ButtonText; break;
+    case syscolor::kButtonHighlight: role = QPalette::Light; break;
+    case 23: role = QPalette::ToolTipText; break;
+    case 24: role = QPalette::ToolTipBase; break;
+    default: return 0;
+  }
+  const QColor c = QApplication::palette().color(QPalette::Active, role);
+  return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
+         (static_cast<uint32_t>(c.blue()) << 16);
+}
+
+void InstallQtPlatform() {
+  static QtDialogs dialogs;
+  SetDialogs(&dialogs);
+  SetSysColorSource(&PaletteSysColor);
+}
+
+}  // namespace quelo::platform::qt

@@ -1,0 +1,152 @@
+// A drawing surface with a retained picture, after the classic picture box:
+// while AutoRedraw is on, drawing goes into a persistent picture from which the
+// widget repaints itself; while it is off, drawing goes to a transient overlay
+// that Cls or ClearOverlay removes. It can carry a sunken 2-pixel border, inside
+// which its picture, its coordinates and its children sit.
+//
+// Colours are 0x00BBGGRR; a value with bit 31 set names a system colour.
+// Drawing coordinates are scale units: pixels, unless SetScale chose others.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <vector>
+
+#include "image/Surface.h"
+
+namespace quelo::ui {
+
+class PictureBox : public QWidget, public ISurface {
+  Q_OBJECT
+
+ public:
+  enum class Border { None, Sunken };
+
+  explicit PictureBox(QWidget* parent = nullptr, Border border = Border::None);
+
+  // ---- Geometry inside the border -----------------------------------------
+  int BorderWidth() const { return border_ == Border::Sunken ? 2 : 0; }
+  int InnerWidth() const;
+  int InnerHeight() const;
+  // Children are placed in inner coordinates.
+  void PlaceChild(QWidget* child, int left, int top) const;
+  int ChildLeft(const QWidget* child) const;
+  int ChildTop(const QWidget* child) const;
+  void SetChildLeft(QWidget* child, int left) const;
+  void SetChildTop(QWidget* child, int top) const;
+
+  // ---- Scale ----------------------------------------------------------------
+  // A user scale of scaleWidth x scaleHeight units across the inner area,
+  // kept when the surface changes size.
+  void SetScale(double scaleWidth, double scaleHeight);
+  void SetScalePixels();
+  double ScaleWidth() const;
+  double ScaleHeight() const;
+
+  // ---- Properties -------------------------------------------------------------
+  bool AutoRedraw() const { return autoRedraw_; }
+  void SetAutoRedraw(bool on) { autoRedraw_ = on; }
+  uint32_t BackColor() const { return backColor_; }
+  // Setting the background clears the retained picture to it.
+  void SetBackColor(uint32_t colour);
+  uint32_t ForeColor() const { return foreColor_; }
+  void SetForeColor(uint32_t colour);
+  bool FontBold() const { return font().bold(); }
+  void SetFontBold(bool bold);
+  // How lines meet what is below: copy, or the pen merged with the inverted
+  // picture (pen OR NOT picture), which stays visible on any background.
+  enum class DrawMode { CopyPen, MergePenNot };
+  DrawMode Mode() const { return drawMode_; }
+  void SetDrawMode(DrawMode mode) { drawMode_ = mode; }
+  int DrawWidth() const { return drawWidth_; }
+  void SetDrawWidth(int width) { drawWidth_ = width < 1 ? 1 : width; }
+  double CurrentX = 0;
+  double CurrentY = 0;
+
+  // ---- Drawing --------------------------------------------------------------
+  // Clears the overlay; with AutoRedraw also the retained picture, to BackColor.
+  void Cls();
+  void ClearOverlay();
+  // A line without its end point, DrawWidth wide.
+  void Line(double x1, double y1, double x2, double y2, uint32_t colour);
+  // An outline through both corners, DrawWidth wide.
+  void Box(double x1, double y1, double x2, double y2, uint32_t colour);
+  // A filled box covering both corners.
+  void FillBox(double x1, double y1, double x2, double y2, uint32_t colour);
+  // Text in ForeColor with its top-left corner at (CurrentX, CurrentY); the
+  // background shows through. CurrentY moves down one line.
+  void Print(const QString& text);
+  double TextHeight(const QString& text) const;
+  double TextWidth(const QString& text) const;
+
+  // ---- ISurface: pixels of the retained picture -----------------------------
+  void BeginImageDrawing() override;
+  void SetCopyPen() override;
+  void PSet(int32_t x, int32_t y, uint32_t colour) override;
+  uint32_t Point(int32_t x, int32_t y) const override;
+  void SetRow(int32_t x, int32_t y, const uint32_t* colours, int32_t count) override;
+  void GetRow(int32_t x, int32_t y, uint32_t* colours, int32_t count) const override;
+
+  // The retained picture, exactly the inner size.
+  const QImage& Image() const;
+
+  // What Print wrote since the retained picture was last cleared, in pixels.
+  struct PrintedText {
+    int x = 0;
+    int y = 0;
+    QString text;
+    bool bold = false;
+  };
+  const std::vector<PrintedText>& PrintedTexts() const { return printed_; }
+
+  static QRgb ToQRgb(uint32_t colour);
+  static uint32_t FromQRgb(QRgb rgb);
+
+ signals:
+  void MouseDown(Qt::MouseButton button, int x, int y);
+  void MouseUp(Qt::MouseButton button, int x, int y);
+  void MouseMove(Qt::MouseButtons buttons, int x, int y);
+  void DblClick();
+  // Focus given by a click, the keyboard or the program; not the focus that
+  // comes back when the window is activated again or a menu closes.
+  void GotFocus();
+  void Printed(const QString& text);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+
+ private:
+  // Keeps the retained picture at the inner size: the top-left pixels stay,
+  // new area takes BackColor. Qt delays resize events of hidden widgets, so
+  // every use checks.
+  void SyncImage() const;
+  QImage& Target();
+  int ToPixelX(double x) const;
+  int ToPixelY(double y) const;
+  void Changed();
+
+  Border border_;
+  bool autoRedraw_ = false;
+  bool userScale_ = false;
+  double scaleWidth_ = 0;
+  double scaleHeight_ = 0;
+  uint32_t backColor_;
+  uint32_t foreColor_;
+  int drawWidth_ = 1;
+  DrawMode drawMode_ = DrawMode::CopyPen;
+  mutable QImage image_;
+  QImage overlay_;  // transparent where nothing was drawn; null when empty
+  std::vector<PrintedText> printed_;
+  bool updatePending_ = false;
+};
+
+}  // namespace quelo::ui

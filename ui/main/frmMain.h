@@ -1,0 +1,179 @@
+// The main window: the preview panel on the left, the strip list and canvas on
+// the right, the status bar along the top. One declaration, one source file per
+// concern: frmMain_Startup.cpp (state, controls, loading the pack),
+// frmMain_Layout.cpp (geometry, resize, paint, progress), frmMain_Previews.cpp
+// (selection, scrolling, popup), frmMain_StripList.cpp (strip editing),
+// frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_Commands.cpp
+// (menus).
+#pragma once
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "archive/clsExePlusFiles.h"
+#include "archive/clsQueloConfig.h"
+#include "image/clsImage.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class FrmMainTest;
+class FrmMainBench;
+
+namespace quelo::ui {
+
+class PictureBox;
+
+class frmMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmMain(QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // The load event: shows the window, loads the pack, lays out, empties the strip.
+  void Form_Load();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend class ::FrmMainTest;
+  friend class ::FrmMainBench;
+
+  // ---- Startup (frmMain_Startup.cpp) ----
+  void CreateControls();
+  void CreateMenus();
+  PictureBox* CreatePreview(int16_t index);
+  int32_t LoadPackFiles();
+  clsImage* LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset);
+  clsImage& PackImage(int index) const { return *PackImages.at(static_cast<size_t>(index - 1)); }
+  int PackImageCount() const { return static_cast<int>(PackImages.size()); }
+
+  // ---- Layout and progress (frmMain_Layout.cpp) ----
+  void Form_Resize();
+  void Form_Paint();
+  void ShowProgress(int32_t Total, int32_t Current, const std::string& Text);
+
+  // ---- Preview panel (frmMain_Previews.cpp) ----
+  void DrawPreviewFrame(int16_t Index);
+  void picPreview_GotFocus(int16_t Index);
+  void picPreview_MouseDown(int16_t Index, Qt::MouseButton Button);
+  void picPreview_MouseMove(int16_t Index, Qt::MouseButtons Buttons, int X, int Y);
+  void picPreview_MouseUp(int16_t Index, Qt::MouseButton Button);
+  void picPreview_DblClick(int16_t Index);
+  void vscPreviews_Change();
+  void FocusPreview(int16_t Index);
+
+  // ---- Strip list (frmMain_StripList.cpp) ----
+  void AddStripImage(int16_t ImageIndex, int16_t& Position);
+  void RemoveStripImage(int16_t Position);
+  int StripCount() const;
+  int16_t StripImageIndex(int Position) const;
+  int SelectedStripPosition() const;
+  void ClearStripSelection();
+  void cmdItemDel_Click();
+  void cmdItemLeft_Click();
+  void cmdItemRight_Click();
+  void lstImages_Click();
+  void mnuFileNew_Click();
+
+  // ---- Strip canvas (frmMain_StripCanvas.cpp) ----
+  void DrawEmptyStrip();
+  void RedrawStrip(const int16_t& FromPosition);
+  void StripItemLeft(int16_t Position, int32_t& Left) const;
+  std::vector<int32_t> StripWidths() const;
+  void SetCanvasSize(int32_t width, int32_t height);
+  void UpdateStripScroll();
+  void hscMain_Change();
+
+  // ---- Commands (frmMain_Commands.cpp) ----
+  void mnuFile_Open();
+  void mnuPopPreviewsAddFirst_Click();
+  void mnuPopPreviewsAddLast_Click();
+  void mnuShowRedraw_Click();
+  void picSetBackColor_Press();
+
+  // ---- State, for the window's whole life ----
+  std::string AppDir;
+  clsQueloConfig PackConfig;
+  int16_t SelectedPreview = -1;
+  uint32_t StripBackColor = 0xFFFFFF;
+  std::string SaveFileName;
+  int32_t CaptionHeight = 0;
+  std::vector<std::unique_ptr<clsImage>> PackImages;  // item k is PackImages[k - 1]
+  clsExePlusFiles PackArchive;
+
+  // A left press on a preview that may become a drag.
+  int16_t dragIndex_ = 0;
+  QPoint dragStart_;
+
+  // ---- Controls ----
+  QSize laidOutSize_;           // the outer size the controls were last placed for
+  QWidget* client_ = nullptr;  // the window's own surface below the menu bar
+  PictureBox* picProgress = nullptr;
+  PictureBox* imgBanner = nullptr;
+  PictureBox* picPreviews = nullptr;
+  QScrollBar* vscPreviews = nullptr;
+  std::vector<PictureBox*> picPreview;  // element k at [k]; [0] unused
+  std::vector<std::string> FileList;    // the "*.psd" files of AppDir
+  QListWidget* lstImages = nullptr;
+  QPushButton* cmdItemDel = nullptr;
+  QPushButton* cmdItemLeft = nullptr;
+  QPushButton* cmdItemRight = nullptr;
+  QGroupBox* fraBackColor = nullptr;
+  PictureBox* picSetBackColor = nullptr;
+  QLineEdit* txtBackColor[3] = {};
+  QLabel* lblBackColor[3] = {};
+  PictureBox* picMainFrame = nullptr;
+  PictureBox* picMain = nullptr;
+  QScrollBar* hscMain = nullptr;
+  // dlgCommon: the save and colour dialogs are the platform's, through platform::Dialogs().
+
+  // ---- Menus ----
+  QMenu* mnuFile = nullptr;
+  QAction* mnuFileNew = nullptr;
+  QAction* mnuFileSep1 = nullptr;
+  QAction* mnuFileSaveAs = nullptr;
+  QAction* mnuFileSave = nullptr;
+  QAction* mnuFileCopy = nullptr;
+  QAction* mnuFileSep2 = nullptr;
+  QAction* mnuFileEnd = nullptr;
+  QMenu* mnuEdit = nullptr;
+  QAction* mnuEditBackColor = nullptr;
+  QAction* mnuEditCopy = nullptr;
+  QMenu* mnuShow = nullptr;
+  QAction* mnuShowRedraw = nullptr;
+  QMenu* mnuHelp = nullptr;
+  QAction* mnuHelpFileInfo = nullptr;
+  QAction* mnuHelpPackInfo = nullptr;
+  QAction* mnuHelpSep2 = nullptr;
+  QAction* mnuHelpAbout = nullptr;
+  QMenu* mnuPopPreviews = nullptr;
+  QAction* mnuPopPreviewsAddFirst = nullptr;
+  QAction* mnuPopPreviewsAddLast = nullptr;
+  QAction* mnuPopPreviewsSep1 = nullptr;
+  QAction* mnuPopPreviewsExport = nullptr;
+  QAction* mnuPopPreviewsCopy = nullptr;
+  QAction* mnuPopPreviewsSep2 = nullptr;
+  QAction* mnuPopPreviewsPackProperty = nullptr;
+  QAction* mnuPopPreviewsSep3 = nullptr;
+  QAction* mnuPopPreviewsProperty = nullptr;
+};
+
+}  // namespace quelo::ui

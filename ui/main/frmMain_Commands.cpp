@@ -1,0 +1,114 @@
+// The menu bar and the preview popup menu, and the commands that act on the strip.
+// Saving, copying, exporting, the background colour and the information
+// windows have their entries here and their commands in their own files.
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "platform/Platform.h"
+#include "ui/main/PictureBox.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+void frmMain::CreateMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setNativeMenuBar(false);
+  auto entry = [](QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  auto separator = [](QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+
+  mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuFileNew = entry(mnuFile, "mnuFileNew", QStringLiteral("新規作成(&N)"));
+  mnuFileSep1 = separator(mnuFile, "mnuFileSep1");
+  mnuFileSaveAs = entry(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)"));
+  mnuFileSave = entry(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"));
+  mnuFileCopy = entry(mnuFile, "mnuFileCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuFileSep2 = separator(mnuFile, "mnuFileSep2");
+  mnuFileEnd = entry(mnuFile, "mnuFileEnd", QStringLiteral("quelo の終了(&X)"));
+  connect(mnuFile, &QMenu::aboutToShow, this, [this] { mnuFile_Open(); });
+  connect(mnuFileNew, &QAction::triggered, this, [this] { mnuFileNew_Click(); });
+  connect(mnuFileEnd, &QAction::triggered, this, [this] { close(); });
+
+  mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+  mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+  mnuEditBackColor = entry(mnuEdit, "mnuEditBackColor", QStringLiteral("背景色(&B)"));
+  mnuEditCopy = entry(mnuEdit, "mnuEditCopy", QStringLiteral("クリップボードにコピー(&C)"));
+
+  mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
+  mnuShow->setObjectName(QStringLiteral("mnuShow"));
+  mnuShowRedraw = entry(mnuShow, "mnuShowRedraw", QStringLiteral("再描画(&R)"));
+  connect(mnuShowRedraw, &QAction::triggered, this, [this] { mnuShowRedraw_Click(); });
+
+  mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+  mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+  mnuHelpFileInfo = entry(mnuHelp, "mnuHelpFileInfo", QStringLiteral("ファイルのプロパティ(&I)"));
+  mnuHelpPackInfo = entry(mnuHelp, "mnuHelpPackInfo", QStringLiteral("パッケージのプロパティ(&P)"));
+  mnuHelpSep2 = separator(mnuHelp, "mnuHelpSep2");
+  mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", QStringLiteral("Quelo のバージョン情報(&A)"));
+
+  // Never part of the menu bar: it opens over a preview.
+  mnuPopPreviews = new QMenu(QStringLiteral("PopPreviews"), this);
+  mnuPopPreviews->setObjectName(QStringLiteral("mnuPopPreviews"));
+  mnuPopPreviewsAddFirst = entry(mnuPopPreviews, "mnuPopPreviewsAddFirst", QStringLiteral("先頭に追加(&F)"));
+  mnuPopPreviewsAddLast = entry(mnuPopPreviews, "mnuPopPreviewsAddLast", QStringLiteral("最後尾に追加(&A)"));
+  mnuPopPreviewsSep1 = separator(mnuPopPreviews, "mnuPopPreviewsSep1");
+  mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", QStringLiteral("エクスポート(E)"));
+  mnuPopPreviewsCopy = entry(mnuPopPreviews, "mnuPopPreviewsCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuPopPreviewsSep2 = separator(mnuPopPreviews, "mnuPopPreviewsSep2");
+  mnuPopPreviewsPackProperty =
+      entry(mnuPopPreviews, "mnuPopPreviewsPackProperty", QStringLiteral("パッケージのプロパティ(&P)"));
+  mnuPopPreviewsSep3 = separator(mnuPopPreviews, "mnuPopPreviewsSep3");
+  mnuPopPreviewsProperty = entry(mnuPopPreviews, "mnuPopPreviewsProperty", QStringLiteral("プロパティ(&R)"));
+  // The default entry is shown in bold.
+  mnuPopPreviews->setDefaultAction(mnuPopPreviewsAddFirst);
+  connect(mnuPopPreviewsAddFirst, &QAction::triggered, this, [this] { mnuPopPreviewsAddFirst_Click(); });
+  connect(mnuPopPreviewsAddLast, &QAction::triggered, this, [this] { mnuPopPreviewsAddLast_Click(); });
+}
+
+void frmMain::mnuFile_Open() {
+  const bool hasEntries = StripCount() > 0;
+  mnuFileNew->setEnabled(hasEntries);
+  mnuFileSaveAs->setEnabled(hasEntries);
+  mnuFileSave->setEnabled(hasEntries);
+  mnuFileCopy->setEnabled(hasEntries);
+}
+
+void frmMain::mnuPopPreviewsAddFirst_Click() {
+  // Without a selected preview there is no image to add.
+  if (SelectedPreview < 1) return;
+  int16_t position = 0;
+  AddStripImage(SelectedPreview, position);
+}
+
+void frmMain::mnuPopPreviewsAddLast_Click() {
+  if (SelectedPreview < 1) return;
+  int16_t position = -1;
+  AddStripImage(SelectedPreview, position);
+}
+
+void frmMain::mnuShowRedraw_Click() { RedrawStrip(0); }
+
+void frmMain::picSetBackColor_Press() {
+  // A sunken edge: the swatch's only behaviour.
+  constexpr uint32_t kSys = 0x80000000u;
+  picSetBackColor->SetScalePixels();
+  picSetBackColor->SetDrawWidth(1);
+  const double sw = picSetBackColor->ScaleWidth(), sh = picSetBackColor->ScaleHeight();
+  const uint32_t shadow = kSys | platform::syscolor::kButtonShadow;
+  const uint32_t light = kSys | platform::syscolor::kButtonHighlight;
+  picSetBackColor->Line(0, 0, sw, 0, shadow);
+  picSetBackColor->Line(0, 0, 0, sh, shadow);
+  picSetBackColor->Line(sw - 1, 0, sw - 1, sh, light);
+  picSetBackColor->Line(0, sh - 1, sw, sh - 1, light);
+}
+
+}  // namespace quelo::ui

@@ -1,0 +1,381 @@
+// The window's state and controls, and the start: where the pack comes from,
+// its definition, one image object and one preview per image.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <functional>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "ui/main/PictureBox.h"
+#include "ui/main/StripMath.h"
+#include "ui/main/Twips.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+namespace {
+
+// The window's own surface: it hands its painting to the window.
+class FormSurface final : public QWidget {
+ public:
+  FormSurface(QWidget* parent, std::function<void()> onPaint) : QWidget(parent), onPaint_(std::move(onPaint)) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override { onPaint_(); }
+
+ private:
+  std::function<void()> onPaint_;
+};
+
+constexpr uint32_t kSys = 0x80000000u;
+
+// Geometry of the controls in twips, as the window was designed.
+QRect TwipsRect(int left, int top, int width, int height) {
+  return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+// The banner: a narrow picture down the left edge with the program's name.
+void DrawBanner(PictureBox* banner) {
+  QImage picture(banner->width(), banner->height(), QImage::Format_RGB32);
+  QPainter p(&picture);
+  QLinearGradient gradient(0, 0, 0, picture.height());
+  gradient.setColorAt(0, QColor(32, 72, 140));
+  gradient.setColorAt(1, QColor(150, 190, 235));
+  p.fillRect(picture.rect(), gradient);
+  QFont font = banner->font();
+  font.setBold(true);
+  font.setPixelSize(15);
+  p.setFont(font);
+  p.setPen(Qt::white);
+  p.translate(picture.width() - 6, picture.height() - 10);
+  p.rotate(-90);
+  p.drawText(0, 0, QStringLiteral("quelo"));
+  p.end();
+  banner->BeginImageDrawing();
+  std::vector<uint32_t> row(static_cast<size_t>(picture.width()));
+  for (int y = 0; y < picture.height(); ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+    for (int x = 0; x < picture.width(); ++x) row[static_cast<size_t>(x)] = PictureBox::FromQRgb(line[x]);
+    banner->SetRow(0, y, row.data(), picture.width());
+  }
+  banner->SetAutoRedraw(false);
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+  setWindowTitle(QStringLiteral("quelo"));
+  CreateMenus();
+  CreateControls();
+  // The client area is 652 x 456 pixels; the menu bar sits above it.
+  resize(652, 456 + menuBar()->sizeHint().height());
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::CreateControls() {
+  client_ = new FormSurface(this, [this] { Form_Paint(); });
+  setCentralWidget(client_);
+
+  picProgress = new PictureBox(client_);
+  picProgress->setObjectName(QStringLiteral("picProgress"));
+  picProgress->setGeometry(TwipsRect(0, 0, 9015, 255));
+
+  imgBanner = new PictureBox(client_);
+  imgBanner->setObjectName(QStringLiteral("imgBanner"));
+  imgBanner->setGeometry(TwipsRect(0, 240, 375, 4350));
+  DrawBanner(imgBanner);
+
+  picPreviews = new PictureBox(client_, PictureBox::Border::Sunken);
+  picPreviews->setObjectName(QStringLiteral("picPreviews"));
+  picPreviews->setGeometry(QRect(TwipsToPixels(360), TwipsToPixels(240),
+                                 PreviewPanelWidth(0, TwipsToPixels(255)), TwipsToPixels(4350)));
+  picPreviews->SetBackColor(0xFFFFFF);
+  picPreviews->installEventFilter(this);
+
+  vscPreviews = new QScrollBar(Qt::Vertical, picPreviews);
+  vscPreviews->setObjectName(QStringLiteral("vscPreviews"));
+  vscPreviews->resize(TwipsToPixels(255), picPreviews->InnerHeight());
+  picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()), 0);
+  // The range runs from 1 to the number of previews; Qt keeps a maximum below
+  // the minimum at the minimum, which is the same for an empty panel.
+  vscPreviews->setRange(1, 0);
+  vscPreviews->setSingleStep(1);
+  vscPreviews->setPageStep(5);
+  connect(vscPreviews, &QScrollBar::valueChanged, this, [this] { vscPreviews_Change(); });
+
+  picPreview.assign(1, nullptr);
+  picPreview.push_back(CreatePreview(1));
+
+  lstImages = new QListWidget(client_);
+  lstImages->setObjectName(QStringLiteral("lstImages"));
+  lstImages->setGeometry(TwipsRect(360, 240, 3615, 1860));
+  lstImages->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstImages->hide();
+  connect(lstImages, &QListWidget::itemClicked, this, [this] { lstImages_Click(); });
+  connect(lstImages, &QListWidget::itemSelectionChanged, this, [this] {
+    // Moving through the list with the keyboard selects as a click does.
+    if (lstImages->hasFocus() && SelectedStripPosition() >= 0) lstImages_Click();
+  });
+
+  auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
+    auto* button = new QPushButton(caption, client_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(TwipsRect(0, topTwips, 615, 375));
+    return button;
+  };
+  cmdItemDel = makeButton("cmdItemDel", QStringLiteral("削除"), 360);
+  cmdItemLeft = makeButton("cmdItemLeft", QStringLiteral("←"), 960);
+  cmdItemRight = makeButton("cmdItemRight", QStringLiteral("→"), 1440);
+  connect(cmdItemDel, &QPushButton::clicked, this, [this] { cmdItemDel_Click(); });
+  connect(cmdItemLeft, &QPushButton::clicked, this, [this] { cmdItemLeft_Click(); });
+  connect(cmdItemRight, &QPushButton::clicked, this, [this] { cmdItemRight_Click(); });
+
+  fraBackColor = new QGroupBox(QStringLiteral("背景色"), client_);
+  fraBackColor->setObjectName(QStringLiteral("fraBackColor"));
+  fraBackColor->setGeometry(TwipsRect(8280, 360, 1455, 1695));
+  const QString colourNames[3] = {QStringLiteral("赤"), QStringLiteral("緑"), QStringLiteral("青")};
+  for (int i = 0; i < 3; ++i) {
+    lblBackColor[i] = new QLabel(colourNames[i], fraBackColor);
+    lblBackColor[i]->setObjectName(QStringLiteral("lblBackColor%1").arg(i));
+    lblBackColor[i]->setGeometry(8, 18 + 22 * i, 20, 20);
+    txtBackColor[i] = new QLineEdit(fraBackColor);
+    txtBackColor[i]->setObjectName(QStringLiteral("txtBackColor%1").arg(i));
+    txtBackColor[i]->setGeometry(30, 18 + 22 * i, 58, 20);
+  }
+  picSetBackColor = new PictureBox(fraBackColor);
+  picSetBackColor->setObjectName(QStringLiteral("picSetBackColor"));
+  picSetBackColor->setGeometry(8, 86, 80, 20);
+  picSetBackColor->setMouseTracking(true);
+  connect(picSetBackColor, &PictureBox::MouseDown, this, [this] { picSetBackColor_Press(); });
+  connect(picSetBackColor, &PictureBox::MouseMove, this, [this] { picSetBackColor_Press(); });
+
+  picMainFrame = new PictureBox(client_, PictureBox::Border::Sunken);
+  picMainFrame->setObjectName(QStringLiteral("picMainFrame"));
+  picMainFrame->setGeometry(TwipsRect(360, 2160, 8000, 3000));
+  picMainFrame->SetBackColor(kSys | platform::syscolor::kAppWorkspace);
+  picMainFrame->hide();
+
+  picMain = new PictureBox(picMainFrame);
+  picMain->setObjectName(QStringLiteral("picMain"));
+  picMainFrame->PlaceChild(picMain, TwipsToPixels(120), 0);
+  picMain->SetBackColor(kSys | platform::syscolor::kWindow);
+  picMain->SetForeColor(kSys | platform::syscolor::kWindowText);
+  // The hint lines of the empty strip fit its 300 pixels in this size.
+  QFont canvasFont = picMain->font();
+  canvasFont.setPixelSize(10);
+  picMain->setFont(canvasFont);
+
+  hscMain = new QScrollBar(Qt::Horizontal, picMainFrame);
+  hscMain->setObjectName(QStringLiteral("hscMain"));
+  hscMain->resize(picMainFrame->InnerWidth(), TwipsToPixels(255));
+  picMainFrame->PlaceChild(hscMain, 0, picMainFrame->InnerHeight() - hscMain->height());
+  hscMain->setRange(0, 0);
+  hscMain->setSingleStep(8);
+  hscMain->setPageStep(64);
+  connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
+}
+
+PictureBox* frmMain::CreatePreview(int16_t index) {
+  auto* preview = new PictureBox(picPreviews);
+  preview->setObjectName(QStringLiteral("picPreview%1").arg(index));
+  preview->setFocusPolicy(Qt::StrongFocus);
+  preview->resize(0, 0);
+  picPreviews->PlaceChild(preview, TwipsToPixels(15), 0);
+  preview->hide();
+  preview->SetBackColor(0xFFFFFF);
+  connect(preview, &PictureBox::GotFocus, this, [this, index] { picPreview_GotFocus(index); });
+  connect(preview, &PictureBox::MouseDown, this,
+          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseDown(index, button); });
+  connect(preview, &PictureBox::MouseMove, this,
+          [this, index](Qt::MouseButtons buttons, int x, int y) { picPreview_MouseMove(index, buttons, x, y); });
+  connect(preview, &PictureBox::MouseUp, this,
+          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseUp(index, button); });
+  connect(preview, &PictureBox::DblClick, this, [this, index] { picPreview_DblClick(index); });
+  return preview;
+}
+
+void frmMain::Form_Load() {
+  // 1. The program's folder.
+  AppDir = platform::AppPath();
+  if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) AppDir += platform::kPathSeparator;
+  // 2.
+  SelectedPreview = -1;
+  StripBackColor = 0xFFFFFF;
+  // 3.
+  CaptionHeight = static_cast<int32_t>(std::lround(picPreviews->TextHeight(QStringLiteral("文~_")) + 3));
+  // 4. mnuPopPreviews never stands in the menu bar; lstImages and picMainFrame are already hidden.
+  vscPreviews->hide();
+  cmdItemDel->hide();
+  cmdItemRight->hide();
+  cmdItemLeft->hide();
+  // 5. On screen while the pack loads: the one time pending events run during the start.
+  show();
+  QCoreApplication::processEvents();
+  // 6.
+  FileList = platform::ListFilesWithExtension(AppDir, "psd");
+  // 7.
+  picProgress->SetScale(100, PixelsToTwips(picProgress->height()));
+  // 8. Its result is not needed: FileCount tells the two kinds of pack apart.
+  try {
+    PackArchive.OpenExe(PackArchive.ExeFileName());
+  } catch (const std::exception&) {
+    // An unreadable executable counts as one without an archive.
+  }
+  // 9.
+  const int32_t widest = LoadPackFiles();
+  // 10.
+  picPreviews->resize(PreviewPanelWidth(widest, vscPreviews->width()), picPreviews->height());
+  picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()),
+                          picPreviews->ChildTop(vscPreviews));
+  const int frameLeftTwips = PixelsToTwips(picPreviews->x()) + PixelsToTwips(picPreviews->width()) + 4;
+  picMainFrame->move(TwipsToPixels(frameLeftTwips), picMainFrame->y());
+  lstImages->move(picMainFrame->x(), lstImages->y());
+  // 11.
+  Form_Resize();
+  // 12.
+  vscPreviews->raise();
+  vscPreviews->show();
+  lstImages->show();
+  picMainFrame->show();
+  cmdItemDel->show();
+  cmdItemRight->show();
+  cmdItemLeft->show();
+  // 13.
+  RemoveStripImage(-1);
+}
+
+int32_t frmMain::LoadPackFiles() {
+  const bool fromArchive = PackArchive.FileCount() > 0;
+  std::string defSource;
+  int16_t count = 0;
+  // Whether DefSource names a file; a folder that can't even be searched counts as none.
+  auto defSourceExists = [&] {
+    try {
+      return PackConfig.FileExist(defSource);
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+  auto loadDefinition = [&](int32_t offset) {
+    try {
+      PackConfig.LoadConfig(defSource, offset);
+    } catch (const std::exception&) {
+      // Not loaded: told below when the file is there.
+    }
+  };
+  if (fromArchive) {
+    const int16_t idx = PackArchive.GetFileIndex("!quelo.ini");
+    if (idx >= 0) {
+      defSource = PackArchive.ExeFileName();
+      loadDefinition(PackArchive.FileOffset(idx));
+    }
+    // Preview indices are 16-bit: a pack beyond that shows its first 32767 files.
+    count = static_cast<int16_t>(std::min<int32_t>(PackArchive.FileCount(), kMaxScrollValue));
+  } else {
+    defSource = AppDir + "!quelo.ini";
+    if (defSourceExists()) loadDefinition(1);
+    count = static_cast<int16_t>(std::min<size_t>(FileList.size(), kMaxScrollValue));
+  }
+
+  if (PackConfig.Opened()) {
+    setWindowTitle(QStringLiteral("Quelo - [") + QString::fromStdString(PackConfig.PackName()) +
+                   QStringLiteral("]"));
+  } else if (defSourceExists()) {
+    platform::MessageBoxRequest request;
+    request.title = "定義ファイルの読み込み";
+    request.text = "定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n" +
+                   PackConfig.GetLastErrorInfo() + "\r\n定義ファイルは読み込まれませんでした。";
+    request.icon = platform::MsgIcon::Exclamation;
+    request.buttons = platform::MsgButtons::Ok;
+    request.defaultButton = platform::MsgResult::Ok;
+    platform::Dialogs().MessageBox(request);
+  }
+
+  int32_t maxWidth = 0;
+  for (int16_t i = 0; i < count; ++i) {
+    std::string source, name;
+    int32_t offset = 1;
+    if (fromArchive) {
+      source = PackArchive.ExeFileName();
+      name = PackArchive.FileName(i);
+      offset = PackArchive.FileOffset(i);
+    } else {
+      name = FileList[static_cast<size_t>(i)];
+      source = AppDir + name;
+    }
+    const clsImage* img = LoadPreviewImage(source, name, offset);
+    if (img && maxWidth < img->Width()) maxWidth = img->Width();
+    ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
+  }
+
+  const std::string where = fromArchive ? "[自己展開書庫：" + PackArchive.ExeFileName() + "]"
+                                        : "[カレントディレクトリ：" + AppDir + "]";
+  ShowProgress(1, 1, "ファイルの読み込みが完了しました..." + where);
+  return maxWidth;
+}
+
+clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset) {
+  // 1-2. The image object reports its own refusals; one that does not load is skipped.
+  auto img = std::make_unique<clsImage>();
+  const std::string dataType = img->GetFileExt(Name);
+  try {
+    if (!img->LoadFile(Source, dataType, Offset)) return nullptr;
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+  // 3-4.
+  PackImages.push_back(std::move(img));
+  clsImage& image = *PackImages.back();
+  const auto k = static_cast<int16_t>(PackImages.size());
+  vscPreviews->setMaximum(k);
+  // 5. Previews stack downwards, each under a caption line of CaptionHeight.
+  PictureBox* preview = nullptr;
+  if (k == 1) {
+    preview = picPreview[1];
+    picPreviews->SetChildTop(preview, CaptionHeight + 1);
+  } else {
+    preview = CreatePreview(k);
+    picPreview.push_back(preview);
+    const PictureBox* above = picPreview[static_cast<size_t>(k - 1)];
+    picPreviews->SetChildTop(preview, NextPreviewTop(picPreviews->ChildTop(above), above->height(), CaptionHeight));
+  }
+  // 6.
+  preview->hide();
+  // 7. GetIndex answers "no entry" when no definition is loaded.
+  const int16_t j = PackConfig.GetIndex(Name);
+  image.SetName(j < 0 ? Name : PackConfig.FileTitle(j));
+  // 8.
+  preview->resize(image.Width(), image.Height());
+  preview->SetBackColor(StripBackColor);
+  // 9. Drawn once; from then on the preview repaints from its picture.
+  preview->SetAutoRedraw(true);
+  image.Show(*preview, 0, 0);
+  preview->SetAutoRedraw(false);
+  // 10.
+  preview->show();
+  return &image;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+  // The file property windows go with the main window.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->property("Tag").toString() == QStringLiteral("FILEPROPWND")) window->close();
+  }
+  event->accept();
+}
+
+}  // namespace quelo::ui

@@ -1,0 +1,94 @@
+// The strip canvas picMain: the empty strip, the repaint from one entry to the
+// right end, and the canvas's place in its frame.
+#include <QListWidget>
+#include <QScrollBar>
+
+#include "ui/main/PictureBox.h"
+#include "ui/main/StripMath.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+std::vector<int32_t> frmMain::StripWidths() const {
+  std::vector<int32_t> widths;
+  widths.reserve(static_cast<size_t>(StripCount()));
+  for (int p = 0; p < StripCount(); ++p) widths.push_back(PackImage(StripImageIndex(p)).Width());
+  return widths;
+}
+
+void frmMain::SetCanvasSize(int32_t width, int32_t height) {
+  // The picture keeps its top-left pixels; new area takes the fill colour.
+  picMain->resize(std::max(width, 0), std::max(height, 0));
+}
+
+void frmMain::DrawEmptyStrip() {
+  // 1.
+  SetCanvasSize(kEmptyStripWidth, kEmptyStripHeight);
+  // 2.
+  picMain->SetAutoRedraw(true);
+  picMain->Cls();
+  // 3.
+  const int h = picMain->height();
+  picMain->CurrentX = 70;
+  picMain->CurrentY = h / 5;
+  picMain->SetFontBold(true);
+  picMain->Print(QStringLiteral("イメージは登録されていません"));
+  // 4.
+  picMain->SetFontBold(false);
+  picMain->CurrentX = 15;
+  picMain->CurrentY = (h / 5) * 3;
+  picMain->Print(QStringLiteral("左側のリストからドラッグアンドドロップで追加できます"));
+  // 5.
+  picMain->SetAutoRedraw(false);
+}
+
+void frmMain::RedrawStrip(const int16_t& FromPosition) {
+  // 1.
+  const int count = StripCount();
+  if (count == 0) {
+    RemoveStripImage(-1);
+    return;
+  }
+  // 2.
+  int32_t x = 0;
+  StripItemLeft(FromPosition, x);
+  if (x < 0) return;
+  // 3.
+  picMain->hide();
+  picMain->SetAutoRedraw(true);
+  // 4. Entries left of FromPosition keep what they show.
+  picMain->FillBox(x, 0, picMain->width(), picMain->height(), StripBackColor);
+  // 5.
+  for (int i = FromPosition; i < count; ++i) {
+    const clsImage& img = PackImage(StripImageIndex(i));
+    img.Show(*picMain, x, 0);
+    x += img.Width();
+    ShowProgress(count - FromPosition, i - FromPosition + 1, "再描画しています...");
+  }
+  // 6.
+  picMain->SetAutoRedraw(false);
+  picMain->show();
+  // 7.
+  ShowProgress(1, 1, "再描画が終了しました");
+}
+
+void frmMain::StripItemLeft(int16_t Position, int32_t& Left) const {
+  Left = quelo::ui::StripItemLeft(StripWidths(), Position);
+}
+
+void frmMain::UpdateStripScroll() {
+  const StripPlacement placement = PlaceStrip(picMainFrame->ScaleWidth(), picMain->width());
+  if (placement.scrolls) {
+    hscMain->setMaximum(placement.scrollMax);
+    // A value cut back by the new maximum takes effect here.
+    hscMain_Change();
+    hscMain->setEnabled(true);
+  } else {
+    picMainFrame->SetChildLeft(picMain, placement.left);
+    hscMain->setEnabled(false);
+  }
+}
+
+void frmMain::hscMain_Change() { picMainFrame->SetChildLeft(picMain, StripLeftForScroll(hscMain->value())); }
+
+}  // namespace quelo::ui

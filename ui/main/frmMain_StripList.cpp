@@ -1,0 +1,156 @@
+// The strip's entries: the lines of lstImages, each the image's display name
+// with its index in PackImages as item data. Every edit keeps the canvas in step.
+#include <QListWidget>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "platform/Platform.h"
+#include "ui/main/PictureBox.h"
+#include "ui/main/StripMath.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+int frmMain::StripCount() const { return lstImages->count(); }
+
+int16_t frmMain::StripImageIndex(int Position) const {
+  return static_cast<int16_t>(lstImages->item(Position)->data(Qt::UserRole).toInt());
+}
+
+int frmMain::SelectedStripPosition() const {
+  const auto selected = lstImages->selectedItems();
+  return selected.isEmpty() ? -1 : lstImages->row(selected.first());
+}
+
+void frmMain::ClearStripSelection() {
+  lstImages->clearSelection();
+  lstImages->setCurrentItem(nullptr);
+}
+
+void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
+  // 1.
+  if (StripCount() >= kMaxStripImages) {
+    platform::MessageBoxRequest request;
+    request.title = "イメージ数制限";
+    request.text = "これ以上追加することは出来ません。\r\n追加することの出来るイメージ数は " +
+                   std::to_string(kMaxStripImages) + " に制限されています。";
+    request.icon = platform::MsgIcon::Information;
+    platform::Dialogs().MessageBox(request);
+    return;
+  }
+  // There is no image outside PackImages to add.
+  if (ImageIndex < 1 || ImageIndex > PackImageCount()) return;
+  // 2.
+  if (Position < 0 || Position > StripCount()) Position = static_cast<int16_t>(StripCount());
+  // 3.
+  const clsImage& img = PackImage(ImageIndex);
+  picMain->SetAutoRedraw(true);
+  if (StripCount() == 0) {
+    // 4.
+    SetCanvasSize(img.Width(), img.Height());
+    picMain->Cls();
+  } else {
+    // 5.
+    int32_t height = picMain->height();
+    if (img.Height() != height) {
+      platform::MessageBoxRequest request;
+      request.title = "イメージの高さ";
+      request.text = "先に追加されたイメージと高さが違います。\r\n現在の高さ\t：" + std::to_string(height) +
+                     "\r\n新しい高さ\t：" + std::to_string(img.Height()) +
+                     "\r\n高さを変更しますか？変更すると現在のイメージは上寄せになります。";
+      request.icon = platform::MsgIcon::Question;
+      request.buttons = platform::MsgButtons::YesNoCancel;
+      request.defaultButton = platform::MsgResult::Cancel;
+      request.foreground = true;
+      const platform::MsgResult answer = platform::Dialogs().MessageBox(request);
+      if (answer == platform::MsgResult::Cancel) {
+        picMain->SetAutoRedraw(false);
+        return;
+      }
+      // Yes: the images already there stay at the top edge, not redrawn.
+      if (answer == platform::MsgResult::Yes) height = img.Height();
+    }
+    SetCanvasSize(picMain->width() + img.Width(), height);
+  }
+  // 6.
+  auto* line = new QListWidgetItem(QString::fromStdString(img.Name()));
+  line->setData(Qt::UserRole, static_cast<int>(ImageIndex));
+  lstImages->insertItem(Position, line);
+  // 7.
+  RedrawStrip(Position);
+  // 8.
+  picMain->SetAutoRedraw(false);
+  UpdateStripScroll();
+}
+
+void frmMain::RemoveStripImage(int16_t Position) {
+  const int count = StripCount();
+  // 1.
+  if (Position < -1 || Position > count) return;
+  // 2.
+  if (Position == -1 || count <= 1) {
+    lstImages->clear();
+    DrawEmptyStrip();
+    UpdateStripScroll();
+    return;
+  }
+  // 3.
+  if (Position == count) return;
+  // 4. Removing the last entry draws nothing: narrowing the canvas takes it away.
+  const int16_t idx = StripImageIndex(Position);
+  SetCanvasSize(picMain->width() - PackImage(idx).Width(), picMain->height());
+  delete lstImages->takeItem(Position);
+  RedrawStrip(Position);
+  UpdateStripScroll();
+}
+
+void frmMain::cmdItemDel_Click() {
+  const int selected = SelectedStripPosition();
+  if (selected >= 0) RemoveStripImage(static_cast<int16_t>(selected));
+  ClearStripSelection();
+}
+
+void frmMain::cmdItemLeft_Click() {
+  const int s = SelectedStripPosition();
+  if (s <= 0) return;
+  // A copy goes in front of the left neighbour; the selected line goes, and
+  // with it the selection.
+  lstImages->insertItem(s - 1, lstImages->item(s)->clone());
+  delete lstImages->takeItem(s + 1);
+  ClearStripSelection();
+  RedrawStrip(static_cast<int16_t>(s - 1));
+}
+
+void frmMain::cmdItemRight_Click() {
+  const int s = SelectedStripPosition();
+  if (s < 0 || s >= StripCount() - 1) return;
+  lstImages->insertItem(s + 2, lstImages->item(s)->clone());
+  delete lstImages->takeItem(s);
+  ClearStripSelection();
+  RedrawStrip(static_cast<int16_t>(s));
+}
+
+void frmMain::lstImages_Click() {
+  const int s = SelectedStripPosition();
+  if (s < 0) return;
+  const int16_t idx = StripImageIndex(s);
+  if (idx < 1 || idx > PackImageCount()) return;
+  // A preview scrolled out of the panel can't take the focus: bring it back
+  // first, as a click on the canvas does.
+  if (picPreview[static_cast<size_t>(idx)]->isHidden())
+    vscPreviews->setValue(std::max(idx - 1, vscPreviews->minimum()));
+  FocusPreview(idx);
+}
+
+void frmMain::mnuFileNew_Click() {
+  platform::MessageBoxRequest request;
+  request.title = "確認";
+  request.text = "現在選択されているリストは破棄されます。\r\nよろしいですか？";
+  request.icon = platform::MsgIcon::Question;
+  request.buttons = platform::MsgButtons::YesNo;
+  request.defaultButton = platform::MsgResult::Yes;
+  if (platform::Dialogs().MessageBox(request) == platform::MsgResult::Yes) RemoveStripImage(-1);
+}
+
+}  // namespace quelo::ui
