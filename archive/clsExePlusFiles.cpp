@@ -55,13 +55,7 @@ std::string clsExePlusFiles::ExeFileName() const { return platform::ExeFileName(
 
 bool clsExePlusFiles::FileExist(const std::string& FileName) const {
   const std::string name = FileName.empty() ? ExeFileName() : FileName;
-  try {
-    platform::FileLength(name);
-    return true;
-  } catch (const QueloError& e) {
-    if (e.Number() == err::kFileNotFound) return false;
-    throw QueloError(e.Number(), "clsExePlusFiles.FileExist->" + e.Source(), e.Description());
-  }
+  return platform::FileExist(name, "clsExePlusFiles.FileExist->");
 }
 
 int32_t clsExePlusFiles::GetOriginalFileSize(const std::string& FileName) {

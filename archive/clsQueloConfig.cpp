@@ -168,13 +168,7 @@ int16_t clsQueloConfig::GetIndex(const std::string& FileName) const {
 
 bool clsQueloConfig::FileExist(const std::string& FileName) const {
   if (FileName.empty()) return false;  // an empty name never names a file
-  try {
-    platform::FileLength(FileName);
-    return true;
-  } catch (const QueloError& e) {
-    if (e.Number() == err::kFileNotFound) return false;
-    throw QueloError(e.Number(), "clsQueloConfig.FileExist->" + e.Source(), e.Description());
-  }
+  return platform::FileExist(FileName, "clsQueloConfig.FileExist->");
 }
 
 }  // namespace quelo

@@ -1,6 +1,8 @@
 // The portable half of the platform seam: system colour table, dialog fallback.
 #include "platform/Platform.h"
 
+#include "platform/QueloError.h"
+
 #include <array>
 #include <iostream>
 
@@ -80,6 +82,16 @@ int VersionRevision() { return QUELO_VERSION_REVISION; }
 std::string BaseName(const std::string& path) {
   const auto pos = path.find_last_of("/\\");
   return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+bool FileExist(const std::string& fileName, const std::string& caller) {
+  try {
+    FileLength(fileName);
+    return true;
+  } catch (const QueloError& e) {
+    if (e.Number() == err::kFileNotFound) return false;
+    throw QueloError(e.Number(), caller + e.Source(), e.Description());
+  }
 }
 
 bool SysColorHasPaletteRole(int index) {

@@ -42,6 +42,11 @@ std::string BaseName(const std::string& path);
 // (an empty or bad name, a folder given as a file, a path that can't be searched).
 int64_t FileLength(const std::string& fileName);
 
+// True when the file exists, false when it is not found; any other failure of
+// the query is raised again with caller (e.g. "clsX.FileExist->") put in front
+// of its source.
+bool FileExist(const std::string& fileName, const std::string& caller);
+
 // The files of a folder whose names match "*.<extension>" without regard to
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,

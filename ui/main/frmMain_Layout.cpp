@@ -41,27 +41,21 @@ void frmMain::Form_Resize() {
   if (const int h = H - th(picProgress) - 975; h >= 0) picPreviews->resize(picPreviews->width(), TwipsToPixels(h));
   vscPreviews->resize(vscPreviews->width(), picPreviews->InnerHeight());
   picPreviews->setUpdatesEnabled(true);
-  // 5.
   if (const int w = W - 125; w >= 0) picProgress->resize(TwipsToPixels(w), picProgress->height());
-  // 6.
   if (const int w = W - tw(picPreviews) - tw(imgBanner) - 125; w >= 0)
     picMainFrame->resize(TwipsToPixels(w), picMainFrame->height());
-  // 7.
   if (const int h = H - th(picProgress) - th(lstImages) - 1030; h >= 0)
     picMainFrame->resize(picMainFrame->width(), TwipsToPixels(h));
-  // 8.
   picMainFrame->PlaceChild(hscMain, 0, picMainFrame->InnerHeight() - hscMain->height());
   hscMain->resize(picMainFrame->InnerWidth(), hscMain->height());
-  // 9. The canvas is centred vertically above the scroll bar.
+  // The canvas is centred vertically above the scroll bar.
   picMainFrame->SetChildTop(
       picMain,
       static_cast<int>(RoundHalfEven(picMainFrame->InnerHeight() - picMain->height() - hscMain->height()) / 2));
-  // 10.
   const int buttonLeft = TwipsToPixels(PixelsToTwips(lstImages->x()) + tw(lstImages) + 50);
   cmdItemDel->move(buttonLeft, cmdItemDel->y());
   cmdItemRight->move(buttonLeft, cmdItemRight->y());
   cmdItemLeft->move(buttonLeft, cmdItemLeft->y());
-  // 11.
   UpdateStripScroll();
 }
 

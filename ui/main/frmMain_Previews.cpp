@@ -23,7 +23,7 @@ const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
 
 void frmMain::DrawPreviewFrame(int16_t Index) {
   constexpr uint32_t kSys = 0x80000000u;
-  // 1. At most one preview is ever marked.
+  // At most one preview is ever marked.
   picPreviews->SetAutoRedraw(true);
   picPreviews->Cls();
   if (Index < 1 || Index > PackImageCount()) return;
@@ -34,13 +34,12 @@ void frmMain::DrawPreviewFrame(int16_t Index) {
   const PictureBox* preview = picPreview[static_cast<size_t>(Index)];
   const int L = picPreviews->ChildLeft(preview), T = picPreviews->ChildTop(preview);
   const int W = preview->width(), H = preview->height();
-  // 4. The caption band and the margin around the preview.
+  // The caption band and the margin around the preview.
   picPreviews->FillBox(L - 1, T - 1 - CaptionHeight, L + W, T + H, c);
-  // 5.
   picPreviews->CurrentX = L + 1;
   picPreviews->CurrentY = T - CaptionHeight + 2;
   picPreviews->Print(QString::fromStdString(PackImage(Index).Name()));
-  // 6. The frame, 3 pixels wide. 7. The panel goes on retaining its drawing.
+  // The frame, 3 pixels wide; the panel goes on retaining its drawing.
   picPreviews->Box(L - 1, T - 1, L + W, T + H, c);
 }
 
@@ -107,7 +106,6 @@ void frmMain::vscPreviews_Change() {
   const int count = PackImageCount();
   const int v = vscPreviews->value();
   if (v < 1 || v > count) return;
-  // 1.
   int first = 0;
   for (int k = 1; k <= count; ++k) {
     if (!picPreview[static_cast<size_t>(k)]->isHidden()) {
@@ -116,18 +114,16 @@ void frmMain::vscPreviews_Change() {
     }
   }
   if (first == 0) return;
-  // 2.
   const int d = picPreviews->ChildTop(picPreview[static_cast<size_t>(first)]) -
                 picPreviews->ChildTop(picPreview[static_cast<size_t>(v)]);
   if (d == 0) return;
-  // 3. Previews above v are hidden, the rest shift by one common offset.
+  // Previews above v are hidden, the rest shift by one common offset.
   for (int k = 1; k <= count; ++k) {
     PictureBox* preview = picPreview[static_cast<size_t>(k)];
     picPreviews->SetChildTop(preview, picPreviews->ChildTop(preview) + d);
     const bool visible = k >= v;
     if (preview->isHidden() == visible) preview->setVisible(visible);
   }
-  // 4.
   if (d < 0) {
     SelectedPreview = static_cast<int16_t>(v);
     DrawPreviewFrame(SelectedPreview);

@@ -209,44 +209,36 @@ PictureBox* frmMain::CreatePreview(int16_t index) {
 }
 
 void frmMain::Form_Load() {
-  // 1. The program's folder.
+  // The program's folder.
   AppDir = platform::AppPath();
   if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) AppDir += platform::kPathSeparator;
-  // 2.
   SelectedPreview = -1;
   StripBackColor = 0xFFFFFF;
-  // 3.
   CaptionHeight = static_cast<int32_t>(std::lround(picPreviews->TextHeight(QStringLiteral("文~_")) + 3));
-  // 4. mnuPopPreviews never stands in the menu bar; lstImages and picMainFrame are already hidden.
+  // mnuPopPreviews never stands in the menu bar; lstImages and picMainFrame are already hidden.
   vscPreviews->hide();
   cmdItemDel->hide();
   cmdItemRight->hide();
   cmdItemLeft->hide();
-  // 5. On screen while the pack loads: the one time pending events run during the start.
+  // On screen while the pack loads: the one time pending events run during the start.
   show();
   QCoreApplication::processEvents();
-  // 6.
   FileList = platform::ListFilesWithExtension(AppDir, "psd");
-  // 7.
   picProgress->SetScale(100, PixelsToTwips(picProgress->height()));
-  // 8. Its result is not needed: FileCount tells the two kinds of pack apart.
+  // Its result is not needed: FileCount tells the two kinds of pack apart.
   try {
     PackArchive.OpenExe(PackArchive.ExeFileName());
   } catch (const std::exception&) {
     // An unreadable executable counts as one without an archive.
   }
-  // 9.
   const int32_t widest = LoadPackFiles();
-  // 10.
   picPreviews->resize(PreviewPanelWidth(widest, vscPreviews->width()), picPreviews->height());
   picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()),
                           picPreviews->ChildTop(vscPreviews));
   const int frameLeftTwips = PixelsToTwips(picPreviews->x()) + PixelsToTwips(picPreviews->width()) + 4;
   picMainFrame->move(TwipsToPixels(frameLeftTwips), picMainFrame->y());
   lstImages->move(picMainFrame->x(), lstImages->y());
-  // 11.
   Form_Resize();
-  // 12.
   vscPreviews->raise();
   vscPreviews->show();
   lstImages->show();
@@ -254,7 +246,6 @@ void frmMain::Form_Load() {
   cmdItemDel->show();
   cmdItemRight->show();
   cmdItemLeft->show();
-  // 13.
   RemoveStripImage(-1);
 }
 
@@ -342,7 +333,7 @@ clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string
   clsImage& image = *PackImages.back();
   const auto k = static_cast<int16_t>(PackImages.size());
   vscPreviews->setMaximum(k);
-  // 5. Previews stack downwards, each under a caption line of CaptionHeight.
+  // Previews stack downwards, each under a caption line of CaptionHeight.
   PictureBox* preview = nullptr;
   if (k == 1) {
     preview = picPreview[1];
@@ -353,19 +344,16 @@ clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string
     const PictureBox* above = picPreview[static_cast<size_t>(k - 1)];
     picPreviews->SetChildTop(preview, NextPreviewTop(picPreviews->ChildTop(above), above->height(), CaptionHeight));
   }
-  // 6.
   preview->hide();
-  // 7. GetIndex answers "no entry" when no definition is loaded.
+  // GetIndex answers "no entry" when no definition is loaded.
   const int16_t j = PackConfig.GetIndex(Name);
   image.SetName(j < 0 ? Name : PackConfig.FileTitle(j));
-  // 8.
   preview->resize(image.Width(), image.Height());
   preview->SetBackColor(StripBackColor);
-  // 9. Drawn once; from then on the preview repaints from its picture.
+  // Drawn once; from then on the preview repaints from its picture.
   preview->SetAutoRedraw(true);
   image.Show(*preview, 0, 0);
   preview->SetAutoRedraw(false);
-  // 10.
   preview->show();
   return &image;
 }

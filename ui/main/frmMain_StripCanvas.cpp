@@ -22,53 +22,42 @@ void frmMain::SetCanvasSize(int32_t width, int32_t height) {
 }
 
 void frmMain::DrawEmptyStrip() {
-  // 1.
   SetCanvasSize(kEmptyStripWidth, kEmptyStripHeight);
-  // 2.
   picMain->SetAutoRedraw(true);
   picMain->Cls();
-  // 3.
   const int h = picMain->height();
   picMain->CurrentX = 70;
   picMain->CurrentY = h / 5;
   picMain->SetFontBold(true);
   picMain->Print(QStringLiteral("イメージは登録されていません"));
-  // 4.
   picMain->SetFontBold(false);
   picMain->CurrentX = 15;
   picMain->CurrentY = (h / 5) * 3;
   picMain->Print(QStringLiteral("左側のリストからドラッグアンドドロップで追加できます"));
-  // 5.
   picMain->SetAutoRedraw(false);
 }
 
 void frmMain::RedrawStrip(const int16_t& FromPosition) {
-  // 1.
   const int count = StripCount();
   if (count == 0) {
     RemoveStripImage(-1);
     return;
   }
-  // 2.
   int32_t x = 0;
   StripItemLeft(FromPosition, x);
   if (x < 0) return;
-  // 3.
   picMain->hide();
   picMain->SetAutoRedraw(true);
-  // 4. Entries left of FromPosition keep what they show.
+  // Entries left of FromPosition keep what they show.
   picMain->FillBox(x, 0, picMain->width(), picMain->height(), StripBackColor);
-  // 5.
   for (int i = FromPosition; i < count; ++i) {
     const clsImage& img = PackImage(StripImageIndex(i));
     img.Show(*picMain, x, 0);
     x += img.Width();
     ShowProgress(count - FromPosition, i - FromPosition + 1, "再描画しています...");
   }
-  // 6.
   picMain->SetAutoRedraw(false);
   picMain->show();
-  // 7.
   ShowProgress(1, 1, "再描画が終了しました");
 }
 

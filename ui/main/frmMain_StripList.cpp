@@ -29,7 +29,6 @@ void frmMain::ClearStripSelection() {
 }
 
 void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
-  // 1.
   if (StripCount() >= kMaxStripImages) {
     platform::MessageBoxRequest request;
     request.title = "イメージ数制限";
@@ -41,17 +40,13 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
   }
   // There is no image outside PackImages to add.
   if (ImageIndex < 1 || ImageIndex > PackImageCount()) return;
-  // 2.
   if (Position < 0 || Position > StripCount()) Position = static_cast<int16_t>(StripCount());
-  // 3.
   const clsImage& img = PackImage(ImageIndex);
   picMain->SetAutoRedraw(true);
   if (StripCount() == 0) {
-    // 4.
     SetCanvasSize(img.Width(), img.Height());
     picMain->Cls();
   } else {
-    // 5.
     int32_t height = picMain->height();
     if (img.Height() != height) {
       platform::MessageBoxRequest request;
@@ -73,31 +68,25 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
     }
     SetCanvasSize(picMain->width() + img.Width(), height);
   }
-  // 6.
   auto* line = new QListWidgetItem(QString::fromStdString(img.Name()));
   line->setData(Qt::UserRole, static_cast<int>(ImageIndex));
   lstImages->insertItem(Position, line);
-  // 7.
   RedrawStrip(Position);
-  // 8.
   picMain->SetAutoRedraw(false);
   UpdateStripScroll();
 }
 
 void frmMain::RemoveStripImage(int16_t Position) {
   const int count = StripCount();
-  // 1.
   if (Position < -1 || Position > count) return;
-  // 2.
   if (Position == -1 || count <= 1) {
     lstImages->clear();
     DrawEmptyStrip();
     UpdateStripScroll();
     return;
   }
-  // 3.
   if (Position == count) return;
-  // 4. Removing the last entry draws nothing: narrowing the canvas takes it away.
+  // Removing the last entry draws nothing: narrowing the canvas takes it away.
   const int16_t idx = StripImageIndex(Position);
   SetCanvasSize(picMain->width() - PackImage(idx).Width(), picMain->height());
   delete lstImages->takeItem(Position);

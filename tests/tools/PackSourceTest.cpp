@@ -1,0 +1,116 @@
+#include "tools/PackSource.h"
+
+#include <gtest/gtest.h>
+
+namespace quelo::tools {
+namespace {
+
+TEST(PackSource, ReadsTheSampleDefinition) {
+  const PackSource s = LoadPackSource(QUELO_SOURCE_DIR "/sample/pack/quelo-pack.txt");
+  const PackDefinition& d = s.Definition;
+  EXPECT_EQ(d.PackName, "quelo サンプルパック");
+  EXPECT_EQ(d.PackVersion, 123);
+  EXPECT_EQ(d.PackDescription,
+            "晴れの日も雨の日も、使いやすい小さなアイコン集です。\r\n"
+            "天気・自然・暮らしの絵を13点収めました。\r\n"
+            "ストリップに並べて、壁紙や見出しにお使いください。");
+  EXPECT_EQ(d.PackAutherEmail, "hikari@example.org");
+  ASSERT_EQ(d.Files.size(), 13u);
+  EXPECT_EQ(d.Files[0].FileName, "sun.psd");
+  EXPECT_EQ(d.Files[0].FileTitle, "太陽");
+  EXPECT_EQ(d.Files[0].FileDescription, "晴れの日の太陽。\r\n十二本の光が輝きます。");
+  EXPECT_EQ(d.Files[12].FileName, "apple.ico");
+  EXPECT_EQ(s.FileLines[0], 14);
+  for (const auto& f : d.Files) EXPECT_FALSE(f.FileTitle.empty() || f.FileDescription.empty() || f.FileAuther.empty());
+}
+
+TEST(PackSource, JoinsContinuationLinesAndToleratesWindowsText) {
+  const std::string text =
+      "\xEF\xBB\xBF[pack]\r\n"
+      "name = P\r\n"
+      "description =  first  \r\n"
+      "\t  second\r\n"
+      "  .\r\n"
+      "  fourth\r\n"
+      "\r\n"
+      "[file a.psd]\r\n"
+      "title=タイトル\r\n";
+  const PackSource s = ParsePackSource(text, "t");
+  EXPECT_EQ(s.Definition.PackDescription, "first\r\nsecond\r\n\r\nfourth");
+  EXPECT_EQ(s.Definition.PackVersion, 100);  // no version given: 1
+  EXPECT_EQ(s.Definition.Files.at(0).FileTitle, "タイトル");
+  EXPECT_EQ(s.Definition.Files.at(0).FileAuther, "");
+}
+
+TEST(PackSource, VersionHasAtMostTwoDecimals) {
+  const std::pair<const char*, int> good[] = {{"1.23", 123}, {"1.5", 150}, {"0.05", 5}, {"0", 0}, {"327.67", 32767}};
+  for (const auto& [text, field] : good) {
+    int16_t v = -1;
+    EXPECT_TRUE(ParsePackVersion(text, v)) << text;
+    EXPECT_EQ(v, field) << text;
+  }
+  for (const char* text : {"1.234", "-1", "1.", ".5", "abc", "327.68", "", "1,5", "1.2.3"}) {
+    int16_t v = 0;
+    EXPECT_FALSE(ParsePackVersion(text, v)) << text;
+  }
+}
+
+TEST(PackSource, RefusalsNameTheLine) {
+  struct Case {
+    std::string text;
+    int line;
+    std::string fragment;
+  };
+  const std::string head = "[pack]\nname = P\n";
+  std::string many = head;
+  for (int i = 0; i <= kMaxDefinitions; ++i) many += "[file f" + std::to_string(i) + ".psd]\n";
+  const Case cases[] = {
+      {"name = P\n", 1, "before the [pack] section"},
+      {"\n  indented\n", 2, "must continue"},
+      {head + "colour = red\n", 3, "unknown key \"colour\""},
+      {head + "name = Q\n", 3, "given twice"},
+      {head + "version = 1.234\n", 3, "version \"1.234\""},
+      {head + "version = 1\n  2\n", 3, "version"},
+      {head + "[pack]\n", 3, "a second [pack]"},
+      {"[file a.psd]\n", 1, "must come before"},
+      {head + "[file a.psd]\n[file a.psd]\n", 4, "first is on line 3"},
+      {head + "[file]\n", 3, "needs a file name"},
+      {head + "[file sub/a.psd]\n", 3, "not a bare file name"},
+      {head + "[file !QUELO.INI]\n", 3, "definition itself"},
+      {head + "[picture a.psd]\n", 3, "unknown section"},
+      {head + "[file a.psd\n", 3, "must end with"},
+      {head + "just words\n", 3, "expected \"key = value\""},
+      {head + "author = \xE3\x81\x82\xFF\n", 3, "not UTF-8"},
+      {head + "author = 한\n", 3, "U+D55C) has no code page 932 form"},
+      {head + "description = a\n  b 〜\n", 3, "U+301C) would come back as \"～\" (U+FF5E)"},
+      {head + "url = ¥\n", 3, "would come back as \"\\\""},
+      {"[pack]\n", 1, "has no name"},
+      {"# nothing\n", 0, "no [pack] section"},
+      {many, 3 + kMaxDefinitions, "more than 100 [file] sections"},
+  };
+  for (const Case& c : cases) {
+    try {
+      ParsePackSource(c.text, "def.txt");
+      ADD_FAILURE() << "accepted: " << c.text;
+    } catch (const PackSourceError& e) {
+      EXPECT_EQ(e.Line(), c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find("def.txt:" + std::to_string(c.line) + ": "), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.fragment), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(PackSource, RefusesTextsTooLongForTheirLengthField) {
+  const std::string text = "[pack]\nname = P\ndescription = " + std::string(32768, 'x') + "\n  " +
+                           std::string(32768, 'y') + "\n";
+  try {
+    ParsePackSource(text, "d");
+    ADD_FAILURE();
+  } catch (const PackSourceError& e) {
+    EXPECT_EQ(e.Line(), 3);
+    EXPECT_NE(std::string(e.what()).find("65538 bytes"), std::string::npos) << e.what();
+  }
+}
+
+}  // namespace
+}  // namespace quelo::tools

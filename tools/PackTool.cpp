@@ -1,0 +1,320 @@
+#include "tools/PackTool.h"
+
+#include <algorithm>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "archive/PackWriters.h"
+#include "archive/clsExePlusFiles.h"
+#include "image/clsImage.h"
+#include "platform/Platform.h"
+#include "platform/QueloError.h"
+#include "tools/PackSource.h"
+
+namespace quelo::tools {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quelo-pack EXE FOLDER DEFINITION.txt -o OUT   build a pack executable\n"
+    "       quelo-pack --list PACK                        list the members of a pack\n"
+    "       quelo-pack --extract PACK FOLDER              write the members of a pack to FOLDER\n";
+
+constexpr const char* kDefinitionName = "!quelo.ini";
+constexpr int kMaxMembers = 32767;  // member indices are 16-bit signed
+
+// Message boxes of the decoders become lines on the error stream; the count
+// tells the caller that a decoder refused its input.
+class ToolDialogs final : public platform::IDialogs {
+ public:
+  explicit ToolDialogs(std::ostream& err) : err_(err) { platform::SetDialogs(this); }
+  ~ToolDialogs() override { platform::SetDialogs(nullptr); }
+  ToolDialogs(const ToolDialogs&) = delete;
+  ToolDialogs& operator=(const ToolDialogs&) = delete;
+
+  platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override {
+    std::string text = request.text;
+    for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, " ");
+    err_ << "quelo-pack: " << subject_ << ": " << text << '\n';
+    ++count_;
+    return request.defaultButton;
+  }
+  platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest&) override { return {}; }
+  bool ColorDialog(uint32_t&) override { return false; }
+
+  void SetSubject(const std::string& subject) { subject_ = subject; }
+  int Count() const { return count_; }
+
+ private:
+  std::ostream& err_;
+  std::string subject_;
+  int count_ = 0;
+};
+
+int Refuse(std::ostream& err, const std::string& message) {
+  err << "quelo-pack: " << message << '\n';
+  return kExitRefused;
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+// The image type of a name by its extension ("psd", "ico", "icon"), or empty.
+std::string ImageType(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return {};
+  const std::string ext = LowerAscii(name.substr(dot + 1));
+  return ext == "psd" || ext == "ico" || ext == "icon" ? ext : std::string();
+}
+
+// True when both names lead to the same file (links and hard links included).
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  return false;
+}
+
+bool ReadRange(const std::string& fileName, uint64_t start, uint64_t size, std::vector<uint8_t>& bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  bytes.resize(size);
+  in.seekg(static_cast<std::streamoff>(start));
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+  return static_cast<uint64_t>(in.gcount()) == size;
+}
+
+struct Member {
+  std::string Name;
+  int32_t Position = 0;
+  int32_t Size = 0;
+};
+
+// Opens an existing pack and reads its directory; kExitOk or the status of a refusal.
+int ReadDirectory(const std::string& pack, std::vector<Member>& members, uint64_t& length, std::ostream& err) {
+  std::error_code ec;
+  if (!fs::is_regular_file(pack, ec)) return Refuse(err, pack + ": no such file");
+  length = fs::file_size(pack, ec);
+  try {
+    clsExePlusFiles archive;
+    if (archive.GetOriginalFileSize(pack) < 0)
+      return Refuse(err, pack + ": neither a PE nor an ELF program, so it can carry no pack");
+    if (!archive.OpenExe(pack)) return Refuse(err, pack + ": carries no pack");
+    const int32_t count = std::min(archive.FileCount(), kMaxMembers + 1);
+    if (archive.FileCount() > count)
+      err << "quelo-pack: " << pack << ": " << archive.FileCount() << " members; only the first " << count
+          << " can be addressed\n";
+    for (int32_t i = 0; i < count; ++i) {
+      const auto index = static_cast<int16_t>(i);
+      members.push_back({archive.FileName(index), archive.FileOffset(index), archive.FileSize(index)});
+    }
+  } catch (const QueloError& e) {
+    return Refuse(err, pack + ": " + e.Description());
+  }
+  return kExitOk;
+}
+
+bool InsideFile(const Member& m, uint64_t length) {
+  return m.Position >= 1 && m.Size >= 0 && static_cast<uint64_t>(m.Position) - 1 + m.Size <= length;
+}
+
+}  // namespace
+
+int BuildPack(const std::string& exe, const std::string& folder, const std::string& definition,
+              const std::string& outFile, std::ostream& out, std::ostream& err) {
+  std::error_code ec;
+  if (!fs::exists(exe, ec)) return Refuse(err, "the program " + exe + " does not exist");
+  if (!fs::is_regular_file(exe, ec)) return Refuse(err, "the program " + exe + " is not a file");
+  if (!fs::exists(folder, ec)) return Refuse(err, "the folder " + folder + " does not exist");
+  if (!fs::is_directory(folder, ec)) return Refuse(err, folder + " is not a folder");
+  if (!fs::exists(definition, ec)) return Refuse(err, "the definition " + definition + " does not exist");
+  if (!fs::is_regular_file(definition, ec)) return Refuse(err, "the definition " + definition + " is not a file");
+
+  // The output must be a new name: never one of the inputs.
+  if (fs::is_directory(outFile, ec)) return Refuse(err, "the output " + outFile + " is a folder");
+  const fs::path outParent = fs::path(outFile).parent_path();
+  if (!outParent.empty() && !fs::is_directory(outParent, ec))
+    return Refuse(err, "the folder of the output " + outFile + " does not exist");
+  if (SameFile(outFile, exe)) return Refuse(err, "the output " + outFile + " is the program " + exe + " itself");
+  if (SameFile(outFile, definition))
+    return Refuse(err, "the output " + outFile + " is the definition " + definition + " itself");
+
+  PackSource source;
+  try {
+    source = LoadPackSource(definition);
+  } catch (const PackSourceError& e) {
+    return Refuse(err, e.what());
+  }
+
+  try {
+    clsExePlusFiles probe;
+    if (probe.GetOriginalFileSize(exe) < 0)
+      return Refuse(err, "the program " + exe + " is neither a PE nor an ELF program");
+    if (probe.OpenExe(exe))
+      out << "note: " << exe << " already carries a pack of " << probe.FileCount()
+          << " members; the new pack replaces it\n";
+  } catch (const QueloError& e) {
+    return Refuse(err, exe + ": " + e.Description());
+  }
+
+  // The images of the folder.
+  std::set<std::string> inFolder;
+  try {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (!ImageType(name).empty() && entry.is_regular_file()) inFolder.insert(name);
+    }
+  } catch (const fs::filesystem_error& e) {
+    return Refuse(err, "cannot list the folder " + folder + ": " + e.code().message());
+  }
+
+  // Members: the defined images in section order, then the rest alphabetically.
+  std::vector<std::string> order;
+  const auto& files = source.Definition.Files;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const std::string where = definition + ":" + std::to_string(source.FileLines[i]) + ": ";
+    if (ImageType(files[i].FileName).empty())
+      return Refuse(err, where + files[i].FileName + " is not a PSD or ICO file");
+    if (!inFolder.count(files[i].FileName))
+      return Refuse(err, where + "the folder " + folder + " has no file " + files[i].FileName);
+    order.push_back(files[i].FileName);
+  }
+  std::vector<std::string> rest;
+  for (const std::string& name : inFolder)
+    if (std::find(order.begin(), order.end(), name) == order.end()) rest.push_back(name);
+  std::sort(rest.begin(), rest.end(),
+            [](const std::string& a, const std::string& b) { return LowerAscii(a) < LowerAscii(b); });
+  for (const std::string& name : rest) {
+    const std::string problem = Cp932Problem(name);
+    if (!problem.empty()) return Refuse(err, folder + ": the file name " + name + " can't be stored: " + problem);
+    out << "note: " << name << " has no [file] section; it follows the defined images\n";
+    order.push_back(name);
+  }
+  if (order.empty()) return Refuse(err, "the folder " + folder + " holds no PSD or ICO file");
+  if (order.size() + 1 > static_cast<size_t>(kMaxMembers))
+    return Refuse(err, std::to_string(order.size() + 1) + " members (the definition and " +
+                           std::to_string(order.size()) + " images): a pack holds at most " +
+                           std::to_string(kMaxMembers));
+
+  // Read and decode every image; report all that fail before giving up.
+  std::vector<PackMember> members;
+  members.reserve(order.size() + 1);
+  members.push_back({kDefinitionName, {}, 0});
+  ToolDialogs dialogs(err);
+  int undecodable = 0;
+  for (const std::string& name : order) {
+    const std::string path = (fs::path(folder) / name).string();
+    if (SameFile(outFile, path)) return Refuse(err, "the output " + outFile + " is the image " + path + " itself");
+    const uint64_t size = fs::file_size(path, ec);
+    std::vector<uint8_t> bytes;
+    if (ec || size > INT32_MAX || !ReadRange(path, 0, size, bytes)) return Refuse(err, "cannot read " + path);
+    dialogs.SetSubject(path);
+    const int shown = dialogs.Count();
+    clsImage image;
+    const bool loaded = image.LoadByteArray(bytes, ImageType(name));
+    if (!loaded || dialogs.Count() != shown || image.Width() <= 0 || image.Height() <= 0 ||
+        (image.BitCount() != 3 && image.BitCount() != 4)) {
+      err << "quelo-pack: cannot decode " << path << " as a " << ImageType(name) << " image\n";
+      ++undecodable;
+      continue;
+    }
+    members.push_back({name, std::move(bytes), 0});
+  }
+  if (undecodable > 0)
+    return Refuse(err, std::to_string(undecodable) + " image(s) could not be decoded; nothing was written");
+
+  try {
+    members[0].Data = SerializeDefinition(source.Definition);
+    WritePackExecutable(exe, members, outFile);
+  } catch (const QueloError& e) {
+    return Refuse(err, e.Description());
+  }
+  out << "wrote " << outFile << ": " << kDefinitionName << " and " << (members.size() - 1) << " images, "
+      << fs::file_size(outFile, ec) << " bytes\n";
+  return kExitOk;
+}
+
+int ListPack(const std::string& pack, std::ostream& out, std::ostream& err) {
+  std::vector<Member> members;
+  uint64_t length = 0;
+  if (const int status = ReadDirectory(pack, members, length, err); status != kExitOk) return status;
+  out << "index\tname\tposition\tsize\n";
+  int outside = 0;
+  for (size_t i = 0; i < members.size(); ++i) {
+    const Member& m = members[i];
+    out << i << '\t' << m.Name << '\t' << m.Position << '\t' << m.Size << '\n';
+    if (!InsideFile(m, length)) ++outside;
+  }
+  if (outside > 0)
+    return Refuse(err, pack + ": " + std::to_string(outside) + " member(s) lie beyond the end of the file");
+  return kExitOk;
+}
+
+int ExtractPack(const std::string& pack, const std::string& folder, std::ostream& out, std::ostream& err) {
+  std::vector<Member> members;
+  uint64_t length = 0;
+  if (const int status = ReadDirectory(pack, members, length, err); status != kExitOk) return status;
+
+  // Check everything before the first file is written.
+  std::set<std::string> names;
+  for (const Member& m : members) {
+    if (m.Name.empty() || m.Name == "." || m.Name == ".." || m.Name.find_first_of("/\\") != std::string::npos)
+      return Refuse(err, pack + ": the member name \"" + m.Name + "\" is not a plain file name");
+    if (!names.insert(m.Name).second) return Refuse(err, pack + ": two members are named " + m.Name);
+    if (!InsideFile(m, length)) return Refuse(err, pack + ": the member " + m.Name + " lies beyond the end of the file");
+  }
+  std::error_code ec;
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) return Refuse(err, folder + " is not a folder");
+  for (const Member& m : members)
+    if (fs::exists(fs::path(folder) / m.Name, ec))
+      return Refuse(err, (fs::path(folder) / m.Name).string() + " exists already; extract into an empty folder");
+  fs::create_directories(folder, ec);
+  if (!fs::is_directory(folder)) return Refuse(err, "cannot create the folder " + folder);
+
+  for (const Member& m : members) {
+    const std::string path = (fs::path(folder) / m.Name).string();
+    std::vector<uint8_t> bytes;
+    if (!ReadRange(pack, static_cast<uint64_t>(m.Position) - 1, static_cast<uint64_t>(m.Size), bytes))
+      return Refuse(err, "cannot read the member " + m.Name + " from " + pack);
+    try {
+      WriteFileAtomically(path, bytes);
+    } catch (const QueloError& e) {
+      return Refuse(err, path + ": " + e.Description());
+    }
+    out << path << '\t' << m.Size << '\n';
+  }
+  return kExitOk;
+}
+
+int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage;
+    return kExitOk;
+  }
+  if (!args.empty() && args[0] == "--list") {
+    if (args.size() == 2) return ListPack(args[1], out, err);
+  } else if (!args.empty() && args[0] == "--extract") {
+    if (args.size() == 3) return ExtractPack(args[1], args[2], out, err);
+  } else {
+    std::vector<std::string> positional;
+    std::string outFile;
+    bool bad = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+      if (args[i] == "-o" && i + 1 < args.size() && outFile.empty()) outFile = args[++i];
+      else if (!args[i].empty() && args[i][0] == '-') bad = true;
+      else positional.push_back(args[i]);
+    }
+    if (!bad && positional.size() == 3 && !outFile.empty())
+      return BuildPack(positional[0], positional[1], positional[2], outFile, out, err);
+  }
+  err << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace quelo::tools
