@@ -10,8 +10,6 @@
 namespace quelo {
 namespace {
 
-using test::RawBytes;
-
 PackDefinition SixFiles() {
   PackDefinition d;
   d.PackName = "お天気パック";
@@ -36,7 +34,8 @@ class QueloConfig : public ::testing::Test {
   clsQueloConfig config;
 };
 
-// Every field read back from a pack is shown through quelo-pack's tests.
+// Every field read back from a pack, Japanese text included, is shown through
+// quelo-pack's tests; code page 932 with raw bytes in clsExePlusFilesTest.
 TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   EXPECT_EQ(config.GetIndex("ame.psd"), -1);  // nothing loaded yet
   ASSERT_TRUE(Load(SerializeDefinition(SixFiles()), 1000));
@@ -47,19 +46,6 @@ TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   EXPECT_EQ(config.FileTitle(2), "ame.psd の題");
   EXPECT_EQ(config.DefaultList(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(test::ErrorOf([&] { config.FileDescription(6); }).Number(), err::kSubscriptOutOfRange);
-}
-
-TEST_F(QueloConfig, DecodesCodePage932Text) {
-  // 表示ソフト (trail bytes 5C), ① and ② with CR LF, a Windows path.
-  const std::string soft = "\x95\x5c\x8e\xa6\x83\x5c\x83\x74\x83\x67";
-  RawBytes raw;
-  raw.Raw("VeKo").U16(100).Str(soft).U16(123).Str("\x87\x40\r\n\x87\x41").Str("C:\\packs").Str("").Str("");
-  raw.U16(1).U16(0).U32(0).Str(soft + ".psd").Str(soft).Str("").Str("");
-  ASSERT_TRUE(Load(raw.b));
-  EXPECT_EQ(config.PackName(), "表示ソフト");
-  EXPECT_EQ(config.PackDescription(), "①\r\n②");
-  EXPECT_EQ(config.PackAutherName(), "C:\\packs");
-  EXPECT_EQ(config.GetIndex("D:\\絵\\表示ソフト.psd"), 0);
 }
 
 TEST_F(QueloConfig, RefusesHeadersOutsideTheirLimits) {
