@@ -306,6 +306,11 @@ void PictureBox::paintEvent(QPaintEvent*) {
   if (!overlay_.isNull() && overlay_.size() == picture.size()) p.drawImage(b, b, overlay_);
 }
 
+void PictureBox::ResizePicture(int width, int height) {
+  resize(width, height);
+  SyncImage();
+}
+
 void PictureBox::resizeEvent(QResizeEvent* event) {
   SyncImage();
   QWidget::resizeEvent(event);

@@ -105,6 +105,10 @@ class PictureBox : public QWidget, public ISurface {
   static QRgb ToQRgb(uint32_t colour);
   static uint32_t FromQRgb(QRgb rgb);
 
+  // Resizes the box and its retained picture at once, so that a shrink followed
+  // by a growth cuts off what fell outside even while the box is hidden.
+  void ResizePicture(int width, int height);
+
  signals:
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseUp(Qt::MouseButton button, int x, int y);

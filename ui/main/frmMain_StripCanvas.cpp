@@ -18,7 +18,7 @@ std::vector<int32_t> frmMain::StripWidths() const {
 
 void frmMain::SetCanvasSize(int32_t width, int32_t height) {
   // The picture keeps its top-left pixels; new area takes the fill colour.
-  picMain->resize(std::max(width, 0), std::max(height, 0));
+  picMain->ResizePicture(std::max(width, 0), std::max(height, 0));
 }
 
 void frmMain::DrawEmptyStrip() {
