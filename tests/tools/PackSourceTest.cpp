@@ -5,25 +5,6 @@
 namespace quelo::tools {
 namespace {
 
-TEST(PackSource, ReadsTheSampleDefinition) {
-  const PackSource s = LoadPackSource(QUELO_SOURCE_DIR "/sample/pack/quelo-pack.txt");
-  const PackDefinition& d = s.Definition;
-  EXPECT_EQ(d.PackName, "quelo サンプルパック");
-  EXPECT_EQ(d.PackVersion, 123);
-  EXPECT_EQ(d.PackDescription,
-            "晴れの日も雨の日も、使いやすい小さなアイコン集です。\r\n"
-            "天気・自然・暮らしの絵を13点収めました。\r\n"
-            "ストリップに並べて、壁紙や見出しにお使いください。");
-  EXPECT_EQ(d.PackAutherEmail, "hikari@example.org");
-  ASSERT_EQ(d.Files.size(), 13u);
-  EXPECT_EQ(d.Files[0].FileName, "sun.psd");
-  EXPECT_EQ(d.Files[0].FileTitle, "太陽");
-  EXPECT_EQ(d.Files[0].FileDescription, "晴れの日の太陽。\r\n十二本の光が輝きます。");
-  EXPECT_EQ(d.Files[12].FileName, "apple.ico");
-  EXPECT_EQ(s.FileLines[0], 14);
-  for (const auto& f : d.Files) EXPECT_FALSE(f.FileTitle.empty() || f.FileDescription.empty() || f.FileAuther.empty());
-}
-
 TEST(PackSource, JoinsContinuationLinesAndToleratesWindowsText) {
   const std::string text =
       "\xEF\xBB\xBF[pack]\r\n"
