@@ -128,6 +128,11 @@ bool ByteSource::Refill(size_t n) {
   } else if (have > 0) {
     std::memmove(buffer_.data(), cur_, have);
   }
+  // The window points into the (possibly new) buffer before anything can fail,
+  // so a failed seek leaves no pointer into the buffer that was just freed.
+  windowPos_ = position;
+  begin_ = cur_ = buffer_.data();
+  end_ = begin_ + have;
   const int64_t next = position + static_cast<int64_t>(have);
   if (filePos_ != next) {
     if (std::fseek(file_, static_cast<long>(next - 1), SEEK_SET) != 0) return false;
@@ -139,8 +144,6 @@ bool ByteSource::Refill(size_t n) {
     have += got;
     filePos_ += static_cast<int64_t>(got);
   }
-  windowPos_ = position;
-  begin_ = cur_ = buffer_.data();
   end_ = begin_ + have;
   return have >= n;
 }
