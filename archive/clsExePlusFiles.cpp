@@ -19,6 +19,8 @@ namespace {
 
 constexpr int32_t kErrBadBufferSize = err::kUserBase + 1000;   // 0x800403E8
 constexpr int32_t kErrNegativeLength = err::kUserBase + 1001;  // 0x800403E9
+constexpr int32_t kErrMemberPastEnd = err::kUserBase + 1002;   // 0x800403EA
+constexpr int32_t kErrOntoExecutable = err::kUserBase + 1003;  // 0x800403EB
 const char* const kCopySource = "SxarExe.frmMain.CopyFileBin";
 constexpr int32_t kExportBufferSize = 1024;
 constexpr int64_t kSxarHeaderSize = 16;
@@ -182,7 +184,7 @@ void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     // Replacing the executable would throw away the program and its whole pack.
     std::error_code ec;
     if (std::filesystem::equivalent(FileName, archiveFileName_, ec))
-      throw QueloError(err::kPermissionDenied, "clsExePlusFiles.FileExport",
+      throw QueloError(kErrOntoExecutable, "clsExePlusFiles.FileExport",
                        "書き出し先がパックの入っている実行ファイルそのものです");
     ReplacingFile destination(FileName, "clsExePlusFiles.FileExport");
     // An empty member is an empty file, not the rest of the executable.
@@ -191,7 +193,7 @@ void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     destination.Commit();
     if (!complete) {
       const int64_t available = std::max<int64_t>(0, source.Length() - (int64_t{position} - 1));
-      throw QueloError(err::kInputPastEndOfFile, "clsExePlusFiles.FileExport",
+      throw QueloError(kErrMemberPastEnd, "clsExePlusFiles.FileExport",
                        "メンバーが実行ファイルの終わりを越えています。" + std::to_string(entry.Size) +
                            " バイトのうち、存在する " + std::to_string(available) + " バイトだけを書き出しました");
     }

@@ -206,7 +206,7 @@ TEST_F(ExePlusFiles, DecodesCodePage932Names) {
 
 TEST_F(ExePlusFiles, ExportReportsBadMembersInMessageBoxes) {
   const std::string general = "ファイル操作中に予期しないエラーが発生しました";
-  const std::string past = general + "62メンバーが実行ファイルの終わりを越えています。";
+  const std::string past = general + "-2147220502メンバーが実行ファイルの終わりを越えています。";
   struct Case { int32_t offset, size; int16_t index; std::vector<std::string> texts; long written; };
   const Case cases[] = {
       // Size past the end, and Offset + Size overflowing: what exists is written.
@@ -244,7 +244,7 @@ TEST_F(ExePlusFiles, FailedExportLeavesTheDestinationAsItWas) {
   reader.FileExport(0, dir.File("pack.exe"));  // over the pack itself
   EXPECT_EQ(ReadAll(dir.File("pack.exe")), program);
   EXPECT_EQ(dialogs.messages.back().text,
-            "ファイル操作中に予期しないエラーが発生しました70書き出し先がパックの入っている実行ファイルそのものです");
+            "ファイル操作中に予期しないエラーが発生しました-2147220501書き出し先がパックの入っている実行ファイルそのものです");
 }
 
 TEST_F(ExePlusFiles, CopyFileBinChecksItsArgumentsBeforeCopying) {
