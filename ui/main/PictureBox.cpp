@@ -97,7 +97,8 @@ void PictureBox::SyncImage() const {
   }
   QImage grown(size, QImage::Format_RGB32);
   grown.fill(ToQRgb(Resolve(backColor_)));
-  if (!image_.isNull()) {
+  // A picture too large to allocate stays empty, and drawing on it does nothing.
+  if (!image_.isNull() && !grown.isNull()) {
     const int w = std::min(image_.width(), size.width());
     const int h = std::min(image_.height(), size.height());
     for (int y = 0; y < h; ++y)
