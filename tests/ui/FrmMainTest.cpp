@@ -305,6 +305,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5);
     W().hscMain->setValue(range);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - range);
+    const QImage frame = W().picMainFrame->grab().toImage();  // the canvas stays inside the sunken edge
+    QCOMPARE(PictureBox::FromQRgb(frame.pixel(0, 2 + W().picMain->y())), GetSysColor(syscolor::kButtonShadow));
   }
 
   void ScrollingMovesPreviewsAndSelection() {
