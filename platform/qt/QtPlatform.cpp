@@ -49,6 +49,8 @@ MsgResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
   }
   QMessageBox box(icon, FromUtf8(request.title), MessageText(request.text), buttons,
                   QApplication::activeWindow());
+  // Texts may hold file names; never read them as markup.
+  box.setTextFormat(Qt::PlainText);
   if (buttons & ToQt(request.defaultButton)) box.setDefaultButton(ToQt(request.defaultButton));
   if (request.foreground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
   const int answer = box.exec();

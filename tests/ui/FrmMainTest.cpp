@@ -122,6 +122,8 @@ class FrmMainTest : public QObject {
     QTRY_COMPARE(W().picPreviews->height(), panel.height() + 10);
     QCOMPARE(W().picMainFrame->size(), frame.size() + QSize(20, 10));
     QCOMPARE(W().lstImages->geometry(), list);
+    const QImage bar = W().picProgress->Image();  // the full bar follows the new width
+    QCOMPARE(PictureBox::FromQRgb(bar.pixel(bar.width() - 1, 0)), GetSysColor(syscolor::kInactiveCaption));
     const QImage client = W().centralWidget()->grab().toImage();  // white under the banner
     QCOMPARE(client.pixelColor(3, client.height() - 2), QColor(Qt::white));
     QWidget a, b, other;
@@ -305,6 +307,8 @@ class FrmMainTest : public QObject {
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5);
     W().hscMain->setValue(range);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - range);
+    const QImage frame = W().picMainFrame->grab().toImage();  // the canvas stays inside the sunken edge
+    QCOMPARE(PictureBox::FromQRgb(frame.pixel(0, 2 + W().picMain->y())), GetSysColor(syscolor::kButtonShadow));
   }
 
   void ScrollingMovesPreviewsAndSelection() {

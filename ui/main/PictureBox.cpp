@@ -40,18 +40,21 @@ PictureBox::PictureBox(QWidget* parent, Border border)
       foreColor_(kSystemColourFlag | platform::syscolor::kButtonText) {
   // The widget paints every pixel itself.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Children inside the border must not paint over it: they live in a
+  // see-through area that clips them, and leave it the mouse.
+  if (border_ == Border::Sunken) inner_ = new QWidget(this);
 }
 
 int PictureBox::InnerWidth() const { return std::max(0, width() - 2 * BorderWidth()); }
 int PictureBox::InnerHeight() const { return std::max(0, height() - 2 * BorderWidth()); }
 
 void PictureBox::PlaceChild(QWidget* child, int left, int top) const {
-  child->move(left + BorderWidth(), top + BorderWidth());
+  child->move(left + ChildOffset(child), top + ChildOffset(child));
 }
-int PictureBox::ChildLeft(const QWidget* child) const { return child->x() - BorderWidth(); }
-int PictureBox::ChildTop(const QWidget* child) const { return child->y() - BorderWidth(); }
-void PictureBox::SetChildLeft(QWidget* child, int left) const { child->move(left + BorderWidth(), child->y()); }
-void PictureBox::SetChildTop(QWidget* child, int top) const { child->move(child->x(), top + BorderWidth()); }
+int PictureBox::ChildLeft(const QWidget* child) const { return child->x() - ChildOffset(child); }
+int PictureBox::ChildTop(const QWidget* child) const { return child->y() - ChildOffset(child); }
+void PictureBox::SetChildLeft(QWidget* child, int left) const { child->move(left + ChildOffset(child), child->y()); }
+void PictureBox::SetChildTop(QWidget* child, int top) const { child->move(child->x(), top + ChildOffset(child)); }
 
 void PictureBox::SetScale(double scaleWidth, double scaleHeight) {
   userScale_ = scaleWidth != 0 && scaleHeight != 0;
@@ -97,7 +100,8 @@ void PictureBox::SyncImage() const {
   }
   QImage grown(size, QImage::Format_RGB32);
   grown.fill(ToQRgb(Resolve(backColor_)));
-  if (!image_.isNull()) {
+  // A picture too large to allocate stays empty, and drawing on it does nothing.
+  if (!image_.isNull() && !grown.isNull()) {
     const int w = std::min(image_.width(), size.width());
     const int h = std::min(image_.height(), size.height());
     for (int y = 0; y < h; ++y)
@@ -312,6 +316,7 @@ void PictureBox::ResizePicture(int width, int height) {
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {
+  if (inner_) inner_->setGeometry(BorderWidth(), BorderWidth(), InnerWidth(), InnerHeight());
   SyncImage();
   QWidget::resizeEvent(event);
 }

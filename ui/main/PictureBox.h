@@ -31,7 +31,9 @@ class PictureBox : public QWidget, public ISurface {
   int BorderWidth() const { return border_ == Border::Sunken ? 2 : 0; }
   int InnerWidth() const;
   int InnerHeight() const;
-  // Children are placed in inner coordinates.
+  // Children belong in Inner(), which clips them to the area inside the border;
+  // they are placed in inner coordinates.
+  QWidget* Inner() const { return inner_ ? inner_ : const_cast<PictureBox*>(this); }
   void PlaceChild(QWidget* child, int left, int top) const;
   int ChildLeft(const QWidget* child) const;
   int ChildTop(const QWidget* child) const;
@@ -138,7 +140,10 @@ class PictureBox : public QWidget, public ISurface {
   int ToPixelY(double y) const;
   void Changed();
 
+  int ChildOffset(const QWidget* child) const { return child->parentWidget() == this ? BorderWidth() : 0; }
+
   Border border_;
+  QWidget* inner_ = nullptr;  // only with a border
   bool autoRedraw_ = false;
   bool userScale_ = false;
   double scaleWidth_ = 0;

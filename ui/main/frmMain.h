@@ -119,6 +119,12 @@ class frmMain : public QMainWindow {
   std::vector<std::unique_ptr<clsImage>> PackImages;  // item k is PackImages[k - 1]
   clsExePlusFiles PackArchive;
 
+  // The status last shown, drawn again when the bar changes width.
+  int32_t progressTotal_ = 0;
+  int32_t progressCurrent_ = 0;
+  std::string progressText_;
+  bool progressShown_ = false;
+
   // A left press on a preview that may become a drag.
   int16_t dragIndex_ = 0;
   QPoint dragStart_;

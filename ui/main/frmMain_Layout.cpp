@@ -41,7 +41,12 @@ void frmMain::Form_Resize() {
   if (const int h = H - th(picProgress) - 975; h >= 0) picPreviews->resize(picPreviews->width(), TwipsToPixels(h));
   vscPreviews->resize(vscPreviews->width(), picPreviews->InnerHeight());
   picPreviews->setUpdatesEnabled(true);
-  if (const int w = W - 125; w >= 0) picProgress->resize(TwipsToPixels(w), picProgress->height());
+  if (const int w = W - 125; w >= 0 && TwipsToPixels(w) != picProgress->width()) {
+    picProgress->resize(TwipsToPixels(w), picProgress->height());
+    // Its retained picture would keep the old bar and cut the text; the same
+    // status is drawn again at the new width.
+    if (progressShown_) ShowProgress(progressTotal_, progressCurrent_, progressText_);
+  }
   if (const int w = W - tw(picPreviews) - tw(imgBanner) - 125; w >= 0)
     picMainFrame->resize(TwipsToPixels(w), picMainFrame->height());
   if (const int h = H - th(picProgress) - th(lstImages) - 1030; h >= 0)
@@ -68,6 +73,10 @@ void frmMain::Form_Paint() {
 
 void frmMain::ShowProgress(int32_t Total, int32_t Current, const std::string& Text) {
   constexpr uint32_t kSys = 0x80000000u;
+  progressTotal_ = Total;
+  progressCurrent_ = Current;
+  progressText_ = Text;
+  progressShown_ = true;
   const int32_t percent = ProgressPercent(Total, Current);
   picProgress->SetAutoRedraw(true);
   picProgress->Cls();

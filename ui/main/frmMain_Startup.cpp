@@ -106,7 +106,7 @@ void frmMain::CreateControls() {
   picPreviews->SetBackColor(0xFFFFFF);
   picPreviews->installEventFilter(this);
 
-  vscPreviews = new QScrollBar(Qt::Vertical, picPreviews);
+  vscPreviews = new QScrollBar(Qt::Vertical, picPreviews->Inner());
   vscPreviews->setObjectName(QStringLiteral("vscPreviews"));
   vscPreviews->resize(TwipsToPixels(255), picPreviews->InnerHeight());
   picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()), 0);
@@ -169,7 +169,7 @@ void frmMain::CreateControls() {
   picMainFrame->SetBackColor(kSys | platform::syscolor::kAppWorkspace);
   picMainFrame->hide();
 
-  picMain = new PictureBox(picMainFrame);
+  picMain = new PictureBox(picMainFrame->Inner());
   picMain->setObjectName(QStringLiteral("picMain"));
   picMainFrame->PlaceChild(picMain, TwipsToPixels(120), 0);
   picMain->SetBackColor(kSys | platform::syscolor::kWindow);
@@ -179,7 +179,7 @@ void frmMain::CreateControls() {
   canvasFont.setPixelSize(10);
   picMain->setFont(canvasFont);
 
-  hscMain = new QScrollBar(Qt::Horizontal, picMainFrame);
+  hscMain = new QScrollBar(Qt::Horizontal, picMainFrame->Inner());
   hscMain->setObjectName(QStringLiteral("hscMain"));
   hscMain->resize(picMainFrame->InnerWidth(), TwipsToPixels(255));
   picMainFrame->PlaceChild(hscMain, 0, picMainFrame->InnerHeight() - hscMain->height());
@@ -190,7 +190,7 @@ void frmMain::CreateControls() {
 }
 
 PictureBox* frmMain::CreatePreview(int16_t index) {
-  auto* preview = new PictureBox(picPreviews);
+  auto* preview = new PictureBox(picPreviews->Inner());
   preview->setObjectName(QStringLiteral("picPreview%1").arg(index));
   preview->setFocusPolicy(Qt::StrongFocus);
   preview->resize(0, 0);
