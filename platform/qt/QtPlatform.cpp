@@ -1,10 +1,15 @@
 #include "platform/qt/QtPlatform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPalette>
+#include <QTranslator>
+
+#include <utility>
 
 namespace quelo::platform::qt {
 
@@ -53,6 +58,13 @@ MsgResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
   box.setTextFormat(Qt::PlainText);
   if (buttons & ToQt(request.defaultButton)) box.setDefaultButton(ToQt(request.defaultButton));
   if (request.foreground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  // The program speaks Japanese whatever the system's language; the mnemonics
+  // keep Alt+Y / Alt+N working.
+  const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+      {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "キャンセル"},
+      {QMessageBox::Yes, "はい(&Y)"}, {QMessageBox::No, "いいえ(&N)"}};
+  for (const auto& [button, caption] : captions)
+    if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
   const int answer = box.exec();
   switch (answer) {
     case QMessageBox::Yes: return MsgResult::Yes;
@@ -132,6 +144,11 @@ uint32_t PaletteSysColor(int index) {
 }
 
 void InstallQtPlatform() {
+  // Qt's own dialogs (files, colours) in Japanese like the rest of the program,
+  // when Qt's translations are installed.
+  static QTranslator translator;
+  if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&translator);
   static QtDialogs dialogs;
   SetDialogs(&dialogs);
   SetSysColorSource(&PaletteSysColor);
