@@ -45,13 +45,14 @@ TEST(PackSource, RefusalsNameTheLine) {
   const std::string head = "[pack]\nname = P\n";
   std::string many = head;
   for (int i = 0; i <= kMaxDefinitions; ++i) many += "[file f" + std::to_string(i) + ".psd]\n";
+  // Two lines of 32768 bytes joined: more than a text's 16-bit length field holds.
+  const std::string tooLong = head + "description = " + std::string(32768, 'x') + "\n  " + std::string(32768, 'y') + "\n";
   const Case cases[] = {
       {"name = P\n", 1, "before the [pack] section"},
       {"\n  indented\n", 2, "must continue"},
       {head + "colour = red\n", 3, "unknown key \"colour\""},
       {head + "name = Q\n", 3, "given twice"},
       {head + "version = 1.234\n", 3, "version \"1.234\""},
-      {head + "version = 1\n  2\n", 3, "version"},
       {head + "[pack]\n", 3, "a second [pack]"},
       {"[file a.psd]\n", 1, "must come before"},
       {head + "[file a.psd]\n[file a.psd]\n", 4, "first is on line 3"},
@@ -59,15 +60,14 @@ TEST(PackSource, RefusalsNameTheLine) {
       {head + "[file sub/a.psd]\n", 3, "not a bare file name"},
       {head + "[file !QUELO.INI]\n", 3, "definition itself"},
       {head + "[picture a.psd]\n", 3, "unknown section"},
-      {head + "[file a.psd\n", 3, "must end with"},
       {head + "just words\n", 3, "expected \"key = value\""},
       {head + "author = \xE3\x81\x82\xFF\n", 3, "not UTF-8"},
       {head + "author = 한\n", 3, "U+D55C) has no code page 932 form"},
       {head + "description = a\n  b 〜\n", 3, "U+301C) would come back as \"～\" (U+FF5E)"},
-      {head + "url = ¥\n", 3, "would come back as \"\\\""},
       {"[pack]\n", 1, "has no name"},
       {"# nothing\n", 0, "no [pack] section"},
       {many, 3 + kMaxDefinitions, "more than 100 [file] sections"},
+      {tooLong, 3, "65538 bytes"},
   };
   for (const Case& c : cases) {
     try {
@@ -78,18 +78,6 @@ TEST(PackSource, RefusalsNameTheLine) {
       EXPECT_NE(std::string(e.what()).find("def.txt:" + std::to_string(c.line) + ": "), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find(c.fragment), std::string::npos) << e.what();
     }
-  }
-}
-
-TEST(PackSource, RefusesTextsTooLongForTheirLengthField) {
-  const std::string text = "[pack]\nname = P\ndescription = " + std::string(32768, 'x') + "\n  " +
-                           std::string(32768, 'y') + "\n";
-  try {
-    ParsePackSource(text, "d");
-    ADD_FAILURE();
-  } catch (const PackSourceError& e) {
-    EXPECT_EQ(e.Line(), 3);
-    EXPECT_NE(std::string(e.what()).find("65538 bytes"), std::string::npos) << e.what();
   }
 }
 
