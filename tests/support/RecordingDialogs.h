@@ -1,6 +1,6 @@
 // Test doubles for the platform's dialogs: every message box is recorded with its
 // title, text, icon and buttons, and answered from a script (default button when
-// the script is empty).
+// the script is empty); file and colour dialogs are cancelled.
 #pragma once
 
 #include <deque>
@@ -17,14 +17,11 @@ class RecordingDialogs : public platform::IDialogs {
   ~RecordingDialogs() override;  // restores the fallback
 
   platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override;
-  platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest& request) override;
-  bool ColorDialog(uint32_t& colour) override;
+  platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest&) override { return {}; }
+  bool ColorDialog(uint32_t&) override { return false; }
 
   std::vector<platform::MessageBoxRequest> messages;
   std::deque<platform::MsgResult> answers;
-  std::vector<platform::SaveDialogRequest> saveRequests;
-  std::deque<platform::SaveDialogResult> saveAnswers;
-  std::deque<uint32_t> colourAnswers;  // empty: Cancel
 
   std::vector<std::string> Texts() const;
 };
