@@ -1,6 +1,7 @@
 // Code page 932 is tested where pack text is read (tests/archive); the program's
 // path where a pack is appended to the running test program; system colours
-// through the image's BackColor and the window's colours.
+// through the image's BackColor and the window's colours; passing errors on
+// through clsQueloConfig.FileExist.
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveTestUtil.h"
@@ -16,11 +17,4 @@ TEST(Files, LengthReportsMissingFilesAsFileNotFound) {
   EXPECT_EQ(platform::FileLength(dir.File("a.bin")), 3);
   EXPECT_EQ(test::ErrorOf([&] { platform::FileLength(dir.File("missing")); }).Number(), err::kFileNotFound);
   EXPECT_THROW(platform::FileLength(""), QueloError);
-}
-
-TEST(Errors, PassingOnPrefixesTheSource) {
-  const QueloError passed = QueloError(9, "clsX.Op", "Subscript out of range").PassedOn("clsY.Get->");
-  EXPECT_EQ(passed.Number(), 9);
-  EXPECT_EQ(passed.Source(), "clsY.Get->clsX.OpSubscript out of range");
-  EXPECT_EQ(passed.Description(), "Subscript out of range");
 }
