@@ -8,8 +8,8 @@ namespace {
 void Be(std::vector<uint8_t>& out, std::size_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
-}  // namespace
 
+// PackBits as Photoshop writes it: runs of 3 or more become repeats.
 std::vector<uint8_t> PackBitsRow(const uint8_t* row, int length) {
   std::vector<uint8_t> out;
   for (int i = 0; i < length;) {
@@ -29,36 +29,42 @@ std::vector<uint8_t> PackBitsRow(const uint8_t* row, int length) {
   return out;
 }
 
+}  // namespace
+
+std::vector<uint8_t> RawPsd::Bytes() const {
+  std::vector<uint8_t> out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
+  Be(out, channels, 2), Be(out, rows, 4), Be(out, columns, 4), Be(out, depth, 2), Be(out, mode, 2);
+  for (const auto* section : {&colourMode, &resources, &layer}) {
+    Be(out, section->size(), 4);
+    out.insert(out.end(), section->begin(), section->end());
+  }
+  Be(out, compression, 2);
+  for (const auto& row : packed) Be(out, row.size(), 2);
+  for (const auto& row : packed) out.insert(out.end(), row.begin(), row.end());
+  return out;
+}
+
 std::vector<uint8_t> MakePsd(int width, int height, int channels, const std::vector<uint8_t>& pixels,
                              const PsdOptions& options) {
-  std::vector<uint8_t> out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
-  Be(out, channels, 2), Be(out, height, 4), Be(out, width, 4), Be(out, 8, 2), Be(out, 3, 2);
-  Be(out, 0, 4);  // colour mode data
-  std::vector<uint8_t> resources;
+  RawPsd psd;
+  psd.channels = static_cast<uint32_t>(channels);
+  psd.rows = static_cast<uint32_t>(height);
+  psd.columns = static_cast<uint32_t>(width);
   for (int r = 0; r < options.resourceCount; ++r) {
     const std::size_t size = r % 5 + 1;
-    resources.insert(resources.end(), {'8', 'B', 'I', 'M'});
-    Be(resources, 1000 + r, 2), Be(resources, 0, 2), Be(resources, size, 4);  // id, empty name, size
-    resources.insert(resources.end(), size, static_cast<uint8_t>(r));
-    if (size & 1) resources.push_back(0);
+    psd.resources.insert(psd.resources.end(), {'8', 'B', 'I', 'M'});
+    Be(psd.resources, 1000 + r, 2), Be(psd.resources, 0, 2), Be(psd.resources, size, 4);  // id, empty name, size
+    psd.resources.insert(psd.resources.end(), size + (size & 1), static_cast<uint8_t>(r));  // padded to even
   }
-  Be(out, resources.size(), 4);
-  out.insert(out.end(), resources.begin(), resources.end());
-  Be(out, options.layerBytes, 4);
-  out.insert(out.end(), static_cast<std::size_t>(options.layerBytes), 0xAB);
-
-  Be(out, 1, 2);
-  std::vector<std::vector<uint8_t>> rows;
+  psd.layer.assign(static_cast<std::size_t>(options.layerBytes), 0xAB);
   std::vector<uint8_t> plane(static_cast<std::size_t>(width));
   for (int c = 0; c < channels; ++c) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) plane[x] = pixels[(static_cast<std::size_t>(y) * width + x) * channels + c];
-      rows.push_back(PackBitsRow(plane.data(), width));
+      psd.packed.push_back(PackBitsRow(plane.data(), width));
     }
   }
-  for (const auto& row : rows) Be(out, row.size(), 2);
-  for (const auto& row : rows) out.insert(out.end(), row.begin(), row.end());
-  return out;
+  return psd.Bytes();
 }
 
 std::vector<uint8_t> PatternPixels(int width, int height, int channels, int seed) {
