@@ -11,29 +11,7 @@ using namespace quelo;
 
 namespace {
 
-void Be(std::vector<uint8_t>& out, uint32_t v, int bytes) {
-  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-// A document assembled field by field, so that each test can bend one field.
-struct RawPsd {
-  uint32_t channels = 3, rows = 1, columns = 1, depth = 8, mode = 3, compression = 1;
-  std::vector<uint8_t> colourMode, resources, layer;
-  std::vector<std::vector<uint8_t>> packed;  // channel 0 rows, then channel 1, ...
-
-  std::vector<uint8_t> Bytes() const {
-    std::vector<uint8_t> out = {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0};
-    Be(out, channels, 2), Be(out, rows, 4), Be(out, columns, 4), Be(out, depth, 2), Be(out, mode, 2);
-    for (const auto* section : {&colourMode, &resources, &layer}) {
-      Be(out, static_cast<uint32_t>(section->size()), 4);
-      out.insert(out.end(), section->begin(), section->end());
-    }
-    Be(out, compression, 2);
-    for (const auto& row : packed) Be(out, static_cast<uint32_t>(row.size()), 2);
-    for (const auto& row : packed) out.insert(out.end(), row.begin(), row.end());
-    return out;
-  }
-};
+using test::RawPsd;
 
 // A valid 2 x 2 RGB document: resources with names of 0 and 2 characters and
 // data of odd (padded) and even size, and a layer section.
