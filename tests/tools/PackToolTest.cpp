@@ -182,14 +182,12 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   fs::create_directory(many);
   for (int i = 0; i < 32767; ++i) std::ofstream(many + "/i" + std::to_string(i) + ".psd");
   fs::create_symlink(program, dir.File("link"));
-  fs::create_hard_link(program, dir.File("hard"));
   const std::string onlyPack = WriteDefinition("[pack]\nname = p\n");
   const std::string missingImage = WriteDefinition("[pack]\nname = p\n[file nothere.psd]\n", "missing.txt");
   const auto programBytes = ReadAll(program);
 
   const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
       {{program, dir.File("nope"), kSampleDefinition, "-o", packed}, {"the folder " + dir.File("nope") + " does not exist"}},
-      {{dir.File("noprogram"), kSample, kSampleDefinition, "-o", packed}, {"does not exist"}},
       {{kSampleDefinition, kSample, kSampleDefinition, "-o", packed}, {"neither a PE nor an ELF program"}},
       {{program, folder, kSampleDefinition, "-o", packed},
        {"garbage.psd: このファイルはPSD形式ではありません", "cannot decode " + folder + "/cut.psd",
@@ -201,7 +199,6 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
        {"32768 members (the definition and 32767 images): a pack holds at most 32767"}},
       {{program, kSample, kSampleDefinition, "-o", program}, {"is the program " + program + " itself"}},
       {{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}},
-      {{program, kSample, kSampleDefinition, "-o", dir.File("hard")}, {"is the program"}},
       {{program, kSample, kSampleDefinition, "-o", kSampleDefinition}, {"is the definition"}},
   };
   for (const auto& [args, messages] : cases) {
@@ -219,7 +216,6 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
 
 TEST_F(PackToolTest, ListAndExtractRefuseWhatTheyCannotDoSafely) {
   ExpectRefusal({"--list", program}, {"carries no pack"});
-  ExpectRefusal({"--list", kSampleDefinition}, {"neither a PE nor an ELF program"});
   ASSERT_EQ(Tool({program, kSample, kSampleDefinition, "-o", packed}).status, 0);
   const std::string out = dir.File("out");
   fs::create_directory(out);
