@@ -1,5 +1,5 @@
 // The strip's arithmetic without a window, where the window tests can't reach:
-// drop positions, limits, rounding. Entry edges and canvas sizes show in the
+// drop positions, limits, progress. Entry edges and canvas sizes show in the
 // window tests' canvas pixels.
 #include <gtest/gtest.h>
 
@@ -29,12 +29,9 @@ TEST(StripMath, CanvasIsCentredOrScrolledWithinLimits) {
   EXPECT_EQ(PlaceStrip(400, 40000).scrollMax, 32767);  // the scroll bar's 16-bit limit
 }
 
-TEST(StripMath, ProgressAndRounding) {
+TEST(StripMath, Progress) {
   EXPECT_EQ(ProgressText(0, 0, "x"), "0% x");
   EXPECT_EQ(ProgressText(7, 9, "x"), "x");
   EXPECT_EQ(ProgressPercent(4, -1), 0);
   EXPECT_EQ(ProgressPercent(2147483647, 2147483647), 100);  // no overflow on the way
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-0.5), 0);
 }
