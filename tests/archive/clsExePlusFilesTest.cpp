@@ -201,7 +201,6 @@ TEST_F(ExePlusFiles, ExportReportsBadMembersInMessageBoxes) {
       {0, 250, 0, {past + "250 バイトのうち、存在する 100 バイトだけを書き出しました"}, 100},
       {10, 0x7FFFFFFF, 0, {past + "2147483647 バイトのうち、存在する 90 バイトだけを書き出しました"}, 90},
       {-100000, 10, 0, {"ファイルをコピー出来ませんでした", general + "63Bad record number"}, -1},
-      {0x7FFFFFF0, 10, 0, {general + "6Overflow"}, -1},
       {0, -5, 0, {general + "-2147220503コピーする領域サイズがマイナスになっています"}, -1},
       {0, 100, 1, {general + "9Subscript out of range"}, -1},
   };
