@@ -51,11 +51,10 @@ TEST(Drawing, RowPathGivesThePixelsOfThePixelByPixelDrawing) {
     for (bool ex : {false, true}) {
       for (auto [X, Y] : {std::pair{5, 7}, std::pair{-10, -4}, std::pair{30, 40}}) {
         SCOPED_TRACE(testing::Message() << channels << " channels, ex " << ex << " at " << X << "," << Y);
-        MemorySurface reference(50, 50), bulk(50, 50);
-        for (int32_t p = 0; p < 2500; ++p) {  // every byte value in every position
+        MemorySurface reference(50, 50);
+        for (int32_t p = 0; p < 2500; ++p)  // every byte value in every position
           reference.PSet(p % 50, p / 50, static_cast<uint32_t>(p * 97) * 2654435761u & 0xFFFFFF);
-          bulk.PSet(p % 50, p / 50, reference.Point(p % 50, p / 50));
-        }
+        MemorySurface bulk = reference;
         ReferenceShow(image, reference, X, Y, ex);
         const int64_t before = bulk.PSetCalls();
         ex ? image.ShowEx(bulk, X, Y) : image.Show(bulk, X, Y);
