@@ -13,4 +13,5 @@ ctest --test-dir build -j"$jobs" --output-on-failure
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUELO_SANITIZE=ON -DQUELO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
-ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan -j"$jobs" --output-on-failure
+# Leak detection is on: only the system libraries listed in tests/lsan.supp are excused.
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" ctest --test-dir build-asan -j"$jobs" --output-on-failure
