@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Remakes docs/backcolor.png: quelo-sample under Xvfb with a window manager, four
+# previews in the strip, the background colour chosen through "背景色(&B)" by its
+# HTML field. Needs openbox and xdotool.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "${1:-}" != --inside ]; then
+  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
+  exec xvfb-run -a -s "-screen 0 760x560x24" "$0" --inside
+fi
+openbox >/dev/null 2>&1 &
+sleep 1
+build/quelo-sample &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+for _ in $(seq 1 300); do
+  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] && case "$(xdotool getwindowname "$wid")" in *サンプル*) break ;; esac
+  sleep 0.1
+done
+sleep 1
+# Sun, leaf, flower and star (all 48 pixels high), in client coordinates.
+for y in 82 258 322 388; do
+  xdotool mousemove --window "$wid" 50 "$y" click --repeat 2 --delay 80 1
+  sleep 0.5
+done
+xdotool key alt+e
+sleep 0.5
+xdotool key b
+sleep 1.5
+xdotool key alt+h ctrl+a
+xdotool type '#2b5c8a'
+xdotool key Return
+sleep 1
+# Away from the previews, so that none shows the pointer's hover.
+xdotool mousemove 5 5
+import -window root docs/backcolor.png
