@@ -20,14 +20,11 @@
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
 
-using quelo::platform::GetSysColor;
 using quelo::platform::MsgResult;
 using quelo::test::MakePsd;
 using quelo::test::PatternPixels;
 using quelo::test::ReadAll;
 using quelo::ui::frmMain;
-using quelo::ui::PictureBox;
-namespace syscolor = quelo::platform::syscolor;
 
 namespace {
 
@@ -141,9 +138,7 @@ class FrmMainSavingTest : public QObject {
     QCOMPARE(Q(W().SaveFileName), Q(bmp));
 
     const std::vector<uint8_t> bytes = ReadAll(bmp);
-    QCOMPARE(Le(bytes, 14, 4), 40u);  // BITMAPINFOHEADER,
-    QCOMPARE(Le(bytes, 28, 2), 24u);  // 24 bits per pixel,
-    QCOMPARE(Le(bytes, 30, 4), 0u);   // BI_RGB
+    QVERIFY(Le(bytes, 28, 2) == 24 && Le(bytes, 30, 4) == 0);  // 24 bits per pixel, BI_RGB
     Decoded d = Pillow(bmp);
     QCOMPARE(d.format + " " + d.mode, QStringLiteral("BMP RGB"));
     QCOMPARE(d.image, CanvasImage());
@@ -160,10 +155,8 @@ class FrmMainSavingTest : public QObject {
     DoubleClickPreview(3);
     W().mnuFileSave->trigger();
     QCOMPARE(dialogs_->saveRequests.size(), size_t(2));
-    d = Pillow(png);
-    QCOMPARE(d.format, QStringLiteral("PNG"));
-    QCOMPARE(d.image.size(), QSize(96, 32));
-    QCOMPARE(d.image, CanvasImage());
+    QCOMPARE(CanvasImage().size(), QSize(96, 32));
+    QCOMPARE(Pillow(png).image, CanvasImage());
     QCOMPARE(Files(), (QStringList{"a.psd", "b.psd", "c.psd", "strip.bmp", "strip.png"}));
     QVERIFY(dialogs_->messages.empty());
   }
@@ -214,15 +207,14 @@ class FrmMainSavingTest : public QObject {
     StartLoose({{"a.psd", MakePsd(32, 32, 4, PatternPixels(32, 32, 4, 3))}, {"b.psd", SolidPsd(16, 32, 0xFF0000)}});
     QClipboard* clipboard = QGuiApplication::clipboard();
     W().mnuEditCopy->trigger();
-    QCOMPARE(Rgb32(clipboard->image()).size(), QSize(300, 60));
     QCOMPARE(Rgb32(clipboard->image()), CanvasImage());
+    QCOMPARE(clipboard->image().size(), QSize(300, 60));
     DoubleClickPreview(2);
     DoubleClickPreview(1);
     W().mnuEditCopy->trigger();
     QCOMPARE(Rgb32(clipboard->image()), CanvasImage());
     clipboard->clear();
     W().mnuFileCopy->trigger();
-    QCOMPARE(Rgb32(clipboard->image()).size(), QSize(48, 32));
     QCOMPARE(Rgb32(clipboard->image()), CanvasImage());
     ClickPreview(1);
     W().mnuPopPreviewsCopy->trigger();
@@ -344,13 +336,6 @@ class FrmMainSavingTest : public QObject {
     QCOMPARE(CanvasImage().size(), QSize(300, 60));
     QCOMPARE(CanvasImage().pixel(0, 0), qRgb(0, 0, 0));
     QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));
-
-    // The swatch looks pressed under the mouse.
-    QTest::mousePress(W().picSetBackColor, Qt::LeftButton);
-    const QImage swatch = W().picSetBackColor->grab().toImage();
-    QCOMPARE(PictureBox::FromQRgb(swatch.pixel(0, 0)), GetSysColor(syscolor::kButtonShadow));
-    QCOMPARE(PictureBox::FromQRgb(swatch.pixel(swatch.width() - 1, swatch.height() - 1)),
-             GetSysColor(syscolor::kButtonHighlight));
   }
 
   void FileMenuFollowsTheStrip() {
