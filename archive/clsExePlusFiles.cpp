@@ -165,11 +165,11 @@ std::string clsExePlusFiles::GetFileExt(int16_t Index) const {
 
 // ---- Export ------------------------------------------------------------------
 
-void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
+bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
   try {
     const SxarEntry& entry = Entry(Index, "FileName");
-    if (entry.Name.empty()) return;
-    if (archiveFileName_.empty() || !FileExist(archiveFileName_)) return;
+    if (entry.Name.empty()) return false;
+    if (archiveFileName_.empty() || !FileExist(archiveFileName_)) return false;
 
     InputFile source;
     if (!source.Open(archiveFileName_)) throw QueloError::FromErrno(errno, "clsExePlusFiles.FileExport");
@@ -197,6 +197,7 @@ void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
                        "メンバーが実行ファイルの終わりを越えています。" + std::to_string(entry.Size) +
                            " バイトのうち、存在する " + std::to_string(available) + " バイトだけを書き出しました");
     }
+    return true;
   } catch (const QueloError& e) {
     if (e.Number() == err::kBadRecordNumber) platform::ShowMessage("ファイルをコピー出来ませんでした");
     platform::ShowMessage("ファイル操作中に予期しないエラーが発生しました" + std::to_string(e.Number()) +
@@ -205,6 +206,7 @@ void clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     // Anything else (out of memory, a file system error) is still reported, never passed on.
     platform::ShowMessage(std::string("ファイル操作中に予期しないエラーが発生しました") + e.what());
   }
+  return false;
 }
 
 bool clsExePlusFiles::CopyFileBin(std::FILE* SourceFile, std::FILE* DestFile, int32_t CopyLength,

@@ -44,8 +44,9 @@ class clsExePlusFiles {
   int16_t FileFlags(int16_t Index) const;
   int32_t FileOffset(int16_t Index) const;
   std::string ExeFileName() const;
-  // Copies member Index to FileName; shows its own failure messages, never throws.
-  void FileExport(int16_t Index, const std::string& FileName);
+  // Copies member Index to FileName; shows its own failure messages, never
+  // throws. True when the member's bytes were written in full.
+  bool FileExport(int16_t Index, const std::string& FileName);
   std::string GetFileExt(int16_t Index) const;
   bool FileExist(const std::string& FileName = std::string()) const;
 

@@ -85,14 +85,14 @@ bool clsImage::ReadICO() {
   return true;
 }
 
-void clsImage::SaveICO(const std::string& FileName) const {
+bool clsImage::SaveICO(const std::string& FileName) const {
   if (width_ != height_) {
     platform::ShowMessage("このデータはアイコン形式での保存は出来ません");
-    return;
+    return false;
   }
   if (width_ != 32 && width_ != 48) {
     platform::ShowMessage("このイメージはアイコン形式での保存は出来ません");
-    return;
+    return false;
   }
 
   const uint32_t W = static_cast<uint32_t>(width_);
@@ -146,6 +146,7 @@ void clsImage::SaveICO(const std::string& FileName) const {
 
   try {
     WriteFileReplacing(FileName, out, "clsImage.SaveICO");
+    return true;
   } catch (const QueloError& e) {
     platform::MessageBoxRequest request;
     request.title = "Windowsアイコン形式エクスポート";
@@ -153,6 +154,7 @@ void clsImage::SaveICO(const std::string& FileName) const {
     request.icon = platform::MsgIcon::Critical;
     request.buttons = platform::MsgButtons::Ok;
     platform::Dialogs().MessageBox(request);
+    return false;
   }
 }
 

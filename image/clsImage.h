@@ -48,8 +48,9 @@ class clsImage {
   void Show(ISurface& Target, int32_t X, int32_t Y) const;
   void ShowEx(ISurface& Target, int32_t X, int32_t Y) const;
 
-  // Writes a 32 x 32 or 48 x 48 32-bit icon; reports refusals and failures itself.
-  void SaveICO(const std::string& FileName) const;
+  // Writes a 32 x 32 or 48 x 48 32-bit icon; reports refusals and failures
+  // itself. True when the icon was written.
+  bool SaveICO(const std::string& FileName) const;
 
  private:
   bool LoadByType(const std::string& Type);

@@ -3,6 +3,7 @@
 
 #include "platform/QueloError.h"
 
+#include <algorithm>
 #include <array>
 #include <iostream>
 
@@ -125,6 +126,23 @@ MsgResult ShowMessage(const std::string& text, MsgIcon icon) {
   request.text = text;
   request.icon = icon;
   return Dialogs().MessageBox(request);
+}
+
+namespace {
+int64_t& WriteBudget() {
+  static int64_t budget = -1;  // -1: no failure injected
+  return budget;
+}
+}  // namespace
+
+void FailWritesAfter(int64_t bytes) { WriteBudget() = bytes < 0 ? -1 : bytes; }
+
+size_t TakeWriteAllowance(size_t count) {
+  int64_t& budget = WriteBudget();
+  if (budget < 0) return count;
+  const size_t granted = static_cast<size_t>(std::min<int64_t>(budget, static_cast<int64_t>(count)));
+  budget -= static_cast<int64_t>(granted);
+  return granted;
 }
 
 }  // namespace quelo::platform

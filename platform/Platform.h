@@ -4,6 +4,7 @@
 // start; tests install recorders with scripted answers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -108,7 +109,10 @@ struct SaveDialogRequest {
   std::string filter;        // "Description|*.ext|Description|*.ext"
   int filterIndex = 1;       // 1-based
   std::string defaultExt;    // without the dot
-  std::string initialName;
+  std::string initialName;   // a bare name or a full path
+  std::string initialFolder;  // used when initialName holds no folder
+  bool confirmOverwrite = false;  // ask before replacing a file that exists
+  bool confirmCreate = false;     // ask before creating a file that does not exist yet
 };
 
 struct SaveDialogResult {
@@ -122,7 +126,7 @@ class IDialogs {
   virtual ~IDialogs() = default;
   virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
   virtual SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) = 0;
-  // Returns false on Cancel; otherwise sets colour (0x00BBGGRR).
+  // Starts on colour (0x00BBGGRR); returns false on Cancel, otherwise sets colour.
   virtual bool ColorDialog(uint32_t& colour) = 0;
 };
 
@@ -135,5 +139,14 @@ void SetDialogs(IDialogs* dialogs);
 
 // A message box with the application's title and an OK button.
 MsgResult ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::None);
+
+// ---- Injected write failures (tests only) -------------------------------------
+
+// FailWritesAfter(n): from now on file writes put down n more bytes in total and
+// then fail as on a full disk (ENOSPC); -1 (the default) switches this off.
+// Every write point asks TakeWriteAllowance(count) first and writes only the
+// bytes it grants; fewer than count means: write those, then fail.
+void FailWritesAfter(int64_t bytes);
+size_t TakeWriteAllowance(size_t count);
 
 }  // namespace quelo::platform

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <random>
 
+#include "platform/Platform.h"
 #include "platform/QueloError.h"
 
 namespace fs = std::filesystem;
@@ -47,8 +48,11 @@ ReplacingFile::~ReplacingFile() {
 
 void ReplacingFile::Write(const void* data, size_t count) {
   if (count == 0) return;
+  const size_t allowed = platform::TakeWriteAllowance(count);
   errno = 0;
-  if (std::fwrite(data, 1, count, file_) != count) throw QueloError::FromErrno(errno ? errno : EIO, source_);
+  if (allowed > 0 && std::fwrite(data, 1, allowed, file_) != allowed)
+    throw QueloError::FromErrno(errno ? errno : EIO, source_);
+  if (allowed < count) throw QueloError::FromErrno(ENOSPC, source_);
 }
 
 void ReplacingFile::WriteZeros(int64_t count) {

@@ -13,7 +13,8 @@ namespace quelo {
 
 // Writes a new file beside the destination and puts it in the destination's
 // place only on Commit, so a failed write leaves an existing file as it was.
-// Throws QueloError (from errno) on every failure, naming `source`.
+// Throws QueloError (from errno) on every failure, naming `source`. Write obeys
+// the write failures that tests inject (platform::FailWritesAfter).
 class ReplacingFile {
  public:
   ReplacingFile(const std::string& destination, std::string source);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Remakes docs/screenshot.png: quelo-sample under Xvfb with a window manager,
-# five previews double-clicked into the strip. Needs openbox and xdotool.
+# five previews double-clicked into the strip; then docs/backcolor.png: the same
+# strip on a background colour chosen through "背景色(&B)" by the colour dialog's
+# HTML field. Needs openbox and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" != --inside ]; then
@@ -30,3 +32,12 @@ sleep 0.5
 xdotool mousemove --window "$wid" 50 258 click 1
 sleep 0.5
 import -window root docs/screenshot.png
+xdotool key alt+e
+sleep 0.5
+xdotool key b
+sleep 1.5
+xdotool key alt+h ctrl+a
+xdotool type '#2b5c8a'
+xdotool key Return
+sleep 1
+import -window root docs/backcolor.png

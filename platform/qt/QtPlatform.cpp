@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -90,24 +92,70 @@ QStringList QtNameFilters(const std::string& filter) {
   return filters;
 }
 
+namespace {
+
+// The extension a name filter stands for ("bmp" for "... (*.bmp)"), or empty for
+// "*.*" and filters with several patterns.
+QString FilterSuffix(const QString& filter) {
+  const int open = filter.lastIndexOf(QLatin1Char('(')), close = filter.lastIndexOf(QLatin1Char(')'));
+  if (open < 0 || close <= open) return {};
+  const QString pattern = filter.mid(open + 1, close - open - 1).trimmed();
+  if (!pattern.startsWith(QStringLiteral("*."))) return {};
+  const QString suffix = pattern.mid(2);
+  for (const QChar c : suffix)
+    if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char(' ')) return {};
+  return suffix;
+}
+
+}  // namespace
+
 SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
   QFileDialog dialog(QApplication::activeWindow(), FromUtf8(request.title));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  const QStringList filters = QtNameFilters(request.filter);
-  if (!filters.isEmpty()) {
-    dialog.setNameFilters(filters);
-    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-      dialog.selectNameFilter(filters[request.filterIndex - 1]);
-  }
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
   QString suffix = FromUtf8(request.defaultExt);
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   dialog.setDefaultSuffix(suffix);
+  const QStringList filters = QtNameFilters(request.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    // As on Windows, a name typed without extension takes the chosen filter's
+    // extension, or the default one under a filter such as "*.*".
+    auto followFilter = [&dialog, suffix](const QString& filter) {
+      const QString own = FilterSuffix(filter);
+      dialog.setDefaultSuffix(own.isEmpty() ? suffix : own);
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size()) {
+      dialog.selectNameFilter(filters[request.filterIndex - 1]);
+      followFilter(filters[request.filterIndex - 1]);
+    }
+  }
+  if (!request.initialFolder.empty()) dialog.setDirectory(FromUtf8(request.initialFolder));
   if (!request.initialName.empty()) dialog.selectFile(FromUtf8(request.initialName));
   SaveDialogResult result;
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
-  result.accepted = true;
-  result.fileName = dialog.selectedFiles().first().toStdString();
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
+    const QString chosen = dialog.selectedFiles().first();
+    if (request.confirmCreate && !QFileInfo::exists(chosen)) {
+      // Answering No goes back to the dialog, as the Windows dialog does.
+      MessageBoxRequest ask;
+      ask.title = request.title;
+      ask.text = QDir::toNativeSeparators(chosen).toStdString() +
+                 "\r\nこのファイルは存在しません。\r\nファイルを作成しますか?";
+      ask.icon = MsgIcon::Exclamation;
+      ask.buttons = MsgButtons::YesNo;
+      ask.defaultButton = MsgResult::Yes;
+      if (MessageBox(ask) != MsgResult::Yes) {
+        dialog.selectFile(chosen);
+        continue;
+      }
+    }
+    result.accepted = true;
+    result.fileName = chosen.toStdString();
+    break;
+  }
   result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
   if (result.filterIndex < 1) result.filterIndex = 1;
   return result;

@@ -13,6 +13,24 @@ platform::MsgResult RecordingDialogs::MessageBox(const platform::MessageBoxReque
   return answer;
 }
 
+platform::SaveDialogResult RecordingDialogs::SaveFileDialog(const platform::SaveDialogRequest& request) {
+  saveRequests.push_back(request);
+  if (saveAnswers.empty()) return {};
+  const auto answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  return answer;
+}
+
+bool RecordingDialogs::ColorDialog(uint32_t& colour) {
+  colourStarts.push_back(colour);
+  if (colourAnswers.empty()) return false;
+  const auto answer = colourAnswers.front();
+  colourAnswers.pop_front();
+  if (!answer) return false;
+  colour = *answer;
+  return true;
+}
+
 std::vector<std::string> RecordingDialogs::Texts() const {
   std::vector<std::string> texts;
   for (const auto& m : messages) texts.push_back(m.text);

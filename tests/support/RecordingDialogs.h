@@ -1,9 +1,12 @@
-// Test doubles for the platform's dialogs: every message box is recorded with its
-// title, text, icon and buttons, and answered from a script (default button when
-// the script is empty); file and colour dialogs are cancelled.
+// Test doubles for the platform's dialogs: every message box, save dialog and
+// colour dialog is recorded with what it was asked to show, and answered from a
+// script. A message box without a scripted answer takes its default button; a
+// save or colour dialog without one is cancelled.
 #pragma once
 
+#include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,13 +20,32 @@ class RecordingDialogs : public platform::IDialogs {
   ~RecordingDialogs() override;  // restores the fallback
 
   platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override;
-  platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest&) override { return {}; }
-  bool ColorDialog(uint32_t&) override { return false; }
+  platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest& request) override;
+  bool ColorDialog(uint32_t& colour) override;
 
   std::vector<platform::MessageBoxRequest> messages;
   std::deque<platform::MsgResult> answers;
 
+  std::vector<platform::SaveDialogRequest> saveRequests;
+  std::deque<platform::SaveDialogResult> saveAnswers;  // accepted = false: Cancel
+  // Scripts the next save dialog's answer: the user chooses fileName under filter filterIndex.
+  void AnswerSave(const std::string& fileName, int filterIndex = 1) {
+    saveAnswers.push_back({true, fileName, filterIndex});
+  }
+
+  std::vector<uint32_t> colourStarts;               // the colour each dialog opened on
+  std::deque<std::optional<uint32_t>> colourAnswers;  // nullopt: Cancel
+
   std::vector<std::string> Texts() const;
+};
+
+// Injects a write failure after `bytes` bytes for one scope (platform::FailWritesAfter).
+class ScopedWriteFailure {
+ public:
+  explicit ScopedWriteFailure(int64_t bytes) { platform::FailWritesAfter(bytes); }
+  ~ScopedWriteFailure() { platform::FailWritesAfter(-1); }
+  ScopedWriteFailure(const ScopedWriteFailure&) = delete;
+  ScopedWriteFailure& operator=(const ScopedWriteFailure&) = delete;
 };
 
 }  // namespace quelo::test

@@ -4,7 +4,8 @@
 // frmMain_Layout.cpp (geometry, resize, paint, progress), frmMain_Previews.cpp
 // (selection, scrolling, popup), frmMain_StripList.cpp (strip editing),
 // frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_Commands.cpp
-// (menus).
+// (menus), frmMain_Saving.cpp (saving, clipboard, export), frmMain_BackColor.cpp
+// (background colour).
 #pragma once
 
 #include <QMainWindow>
@@ -30,6 +31,7 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
+class FrmMainSavingTest;
 class FrmMainBench;
 
 namespace quelo::ui {
@@ -54,6 +56,7 @@ class frmMain : public QMainWindow {
 
  private:
   friend class ::FrmMainTest;
+  friend class ::FrmMainSavingTest;
   friend class ::FrmMainBench;
 
   // ---- Startup (frmMain_Startup.cpp) ----
@@ -109,6 +112,18 @@ class frmMain : public QMainWindow {
   void mnuShowRedraw_Click();
   void picSetBackColor_Press();
 
+  // ---- Saving, clipboard and export (frmMain_Saving.cpp) ----
+  bool SaveStripBitmap(const std::string& FileName, bool asPng = false);
+  void mnuFileSaveAs_Click();
+  void mnuFileSave_Click();
+  void mnuEditCopy_Click();
+  void mnuPopPreviewsCopy_Click();
+  void mnuPopPreviewsExport_Click();
+
+  // ---- Background colour (frmMain_BackColor.cpp) ----
+  void mnuEditBackColor_Click();
+  void ShowBackColorValues();
+
   // ---- State, for the window's whole life ----
   std::string AppDir;
   clsQueloConfig PackConfig;
@@ -150,6 +165,8 @@ class frmMain : public QMainWindow {
   PictureBox* picMain = nullptr;
   QScrollBar* hscMain = nullptr;
   // dlgCommon: the save and colour dialogs are the platform's, through platform::Dialogs().
+  std::string dlgFileName_;  // the file last chosen in a save dialog, proposed again
+  bool savePng_ = false;     // SaveFileName was saved as PNG
 
   // ---- Menus ----
   QMenu* mnuFile = nullptr;

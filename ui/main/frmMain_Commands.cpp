@@ -37,11 +37,17 @@ void frmMain::CreateMenus() {
   connect(mnuFile, &QMenu::aboutToShow, this, [this] { mnuFile_Open(); });
   connect(mnuFileNew, &QAction::triggered, this, [this] { mnuFileNew_Click(); });
   connect(mnuFileEnd, &QAction::triggered, this, [this] { close(); });
+  connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
+  connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
+  // The File menu's copy does what the Edit menu's does.
+  connect(mnuFileCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
   mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
   mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
   mnuEditBackColor = entry(mnuEdit, "mnuEditBackColor", QStringLiteral("背景色(&B)"));
   mnuEditCopy = entry(mnuEdit, "mnuEditCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  connect(mnuEditBackColor, &QAction::triggered, this, [this] { mnuEditBackColor_Click(); });
+  connect(mnuEditCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
   mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
   mnuShow->setObjectName(QStringLiteral("mnuShow"));
@@ -63,6 +69,8 @@ void frmMain::CreateMenus() {
   mnuPopPreviewsSep1 = separator(mnuPopPreviews, "mnuPopPreviewsSep1");
   mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", QStringLiteral("エクスポート(E)"));
   mnuPopPreviewsCopy = entry(mnuPopPreviews, "mnuPopPreviewsCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  connect(mnuPopPreviewsExport, &QAction::triggered, this, [this] { mnuPopPreviewsExport_Click(); });
+  connect(mnuPopPreviewsCopy, &QAction::triggered, this, [this] { mnuPopPreviewsCopy_Click(); });
   mnuPopPreviewsSep2 = separator(mnuPopPreviews, "mnuPopPreviewsSep2");
   mnuPopPreviewsPackProperty =
       entry(mnuPopPreviews, "mnuPopPreviewsPackProperty", QStringLiteral("パッケージのプロパティ(&P)"));

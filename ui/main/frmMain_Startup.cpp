@@ -214,6 +214,7 @@ void frmMain::Form_Load() {
   if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) AppDir += platform::kPathSeparator;
   SelectedPreview = -1;
   StripBackColor = 0xFFFFFF;
+  ShowBackColorValues();
   CaptionHeight = static_cast<int32_t>(std::lround(picPreviews->TextHeight(QStringLiteral("文~_")) + 3));
   // mnuPopPreviews never stands in the menu bar; lstImages and picMainFrame are already hidden.
   vscPreviews->hide();
