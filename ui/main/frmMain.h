@@ -4,11 +4,12 @@
 // frmMain_Layout.cpp (geometry, resize, paint, progress), frmMain_Previews.cpp
 // (selection, scrolling, popup), frmMain_StripList.cpp (strip editing),
 // frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_Commands.cpp
-// (menus).
+// (menus), frmMain_Info.cpp (the information windows).
 #pragma once
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -31,10 +32,12 @@ class QPushButton;
 class QScrollBar;
 class FrmMainTest;
 class FrmMainBench;
+class FrmMainInfoTest;
 
 namespace quelo::ui {
 
 class PictureBox;
+class frmAbout;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -55,6 +58,7 @@ class frmMain : public QMainWindow {
  private:
   friend class ::FrmMainTest;
   friend class ::FrmMainBench;
+  friend class ::FrmMainInfoTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
@@ -109,6 +113,12 @@ class frmMain : public QMainWindow {
   void mnuShowRedraw_Click();
   void picSetBackColor_Press();
 
+  // ---- Information windows (frmMain_Info.cpp) ----
+  frmAbout* SharedAbout();
+  void mnuHelpAbout_Click();
+  void mnuHelpPackInfo_Click();
+  void mnuHelpFileInfo_Click();
+
   // ---- State, for the window's whole life ----
   std::string AppDir;
   clsQueloConfig PackConfig;
@@ -124,6 +134,9 @@ class frmMain : public QMainWindow {
   int32_t progressCurrent_ = 0;
   std::string progressText_;
   bool progressShown_ = false;
+
+  // The one version and pack window, while it is open.
+  QPointer<frmAbout> about_;
 
   // A left press on a preview that may become a drag.
   int16_t dragIndex_ = 0;

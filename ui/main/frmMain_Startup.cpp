@@ -78,6 +78,7 @@ void DrawBanner(PictureBox* banner) {
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("quelo"));
+  setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
   // The client area is 652 x 456 pixels; the menu bar sits above it.
@@ -98,6 +99,10 @@ void frmMain::CreateControls() {
   imgBanner->setObjectName(QStringLiteral("imgBanner"));
   imgBanner->setGeometry(TwipsRect(0, 240, 375, 4350));
   DrawBanner(imgBanner);
+  // A click on the banner (released over it) opens the version window.
+  connect(imgBanner, &PictureBox::MouseUp, this, [this](Qt::MouseButton button, int x, int y) {
+    if (button == Qt::LeftButton && imgBanner->rect().contains(x, y)) mnuHelpAbout_Click();
+  });
 
   picPreviews = new PictureBox(client_, PictureBox::Border::Sunken);
   picPreviews->setObjectName(QStringLiteral("picPreviews"));
