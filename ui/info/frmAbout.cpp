@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include <exception>
 #include <vector>
@@ -65,7 +66,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
 
   lblQuelo = new QLabel(QStringLiteral("quelo"), this);
   lblQuelo->setObjectName(QStringLiteral("lblQuelo"));
-  lblQuelo->setGeometry(TwipsRect(1080, 90, 5400, 360));
+  lblQuelo->setGeometry(TwipsRect(1080, 60, 5400, 360));
   QFont nameFont = lblQuelo->font();
   nameFont.setBold(true);
   nameFont.setPointSizeF(nameFont.pointSizeF() * 1.5);
@@ -73,11 +74,11 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
 
   lblVersion = new QLabel(this);
   lblVersion->setObjectName(QStringLiteral("lblVersion"));
-  lblVersion->setGeometry(TwipsRect(1080, 450, 6000, 240));
+  lblVersion->setGeometry(TwipsRect(1080, 420, 6000, 240));
 
   Label1 = new QLabel(QStringLiteral("小さなアイコンを並べてストリップを作る道具 ― quelo 開発チーム"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(TwipsRect(1080, 690, 7200, 240));
+  Label1->setGeometry(TwipsRect(1080, 660, 7200, 240));
 
   cmdOK = new QPushButton(QStringLiteral("O K"), this);
   cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -287,24 +288,40 @@ void frmAbout::resizeEvent(QResizeEvent* event) {
 
 void frmAbout::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
+  FrameChanged();
+}
+
+void frmAbout::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange) FrameChanged();
+}
+
+void frmAbout::FrameChanged() {
   // The window manager's frame arrives after the window is shown: the outer
-  // size changes without a resize event.
-  if (frameGeometry().size() == laidOutSize_) return;
+  // size changes without a resize event, and is known by the time the window
+  // is moved or activated.
+  if (OuterSize() == laidOutSize_) return;
   if (versionOuterHeight_ > 0) SetOuterHeight(versionOuterHeight_);
   Form_Resize();
 }
 
+QSize frmAbout::OuterSize() const {
+  // Asked of the window itself: the widget's own idea of its frame can lag
+  // behind the window manager.
+  const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+  return size().grownBy(frame);
+}
+
 void frmAbout::SetOuterHeight(int twips) {
-  const int frame = frameGeometry().height() - height();
-  const int client = TwipsToPixels(twips) - frame;
+  const int client = TwipsToPixels(twips) - (OuterSize().height() - height());
   if (client > 0) resize(width(), client);
 }
 
 void frmAbout::Form_Resize() {
-  laidOutSize_ = frameGeometry().size();
+  laidOutSize_ = OuterSize();
   if (infoMode_ == 0) return;
-  const int W = PixelsToTwips(frameGeometry().width());
-  const int H = PixelsToTwips(frameGeometry().height());
+  const int W = PixelsToTwips(laidOutSize_.width());
+  const int H = PixelsToTwips(laidOutSize_.height());
   // A size that would come out negative in a very small window is skipped.
   if (const int w = W - 120; w >= 0) txtInfo->resize(TwipsToPixels(w), txtInfo->height());
   if (const int h = H - PixelsToTwips(txtInfo->y()) - 410; h >= 0) txtInfo->resize(txtInfo->width(), TwipsToPixels(h));

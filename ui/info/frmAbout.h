@@ -72,6 +72,7 @@ class frmAbout : public QDialog {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   friend class ::FrmAboutTest;
@@ -82,7 +83,9 @@ class frmAbout : public QDialog {
   void cmdOK_Click();
   void AddInfoLine(const QString& Line);
   void SetInfoText(const QString& text);
+  QSize OuterSize() const;  // frame included
   void SetOuterHeight(int twips);
+  void FrameChanged();
 
   int32_t infoMode_ = 0;
   QString text_;
