@@ -26,10 +26,12 @@ window() {
   echo "no window '$1'" >&2
   exit 1
 }
-# Photographs the window titled $1, frame included, into $2.
+# Photographs the window titled $1, frame included, into $2; made $3 pixels
+# high first when given.
 shot() {
   local id
   id=$(window "$1")
+  [ -n "${3:-}" ] && xdotool windowsize "$id" 561 "$3"
   sleep 0.8
   import -frame -window "$id" "$2"
 }
@@ -46,8 +48,8 @@ xdotool windowactivate --sync "$main" key alt+h key p
 shot 'パッケージ *' docs/info-pack.png
 xdotool key Escape
 sleep 0.5
-# The cloud's preview, then its file window.
+# The cloud's preview, then its file window, made tall enough for every line.
 xdotool mousemove --window "$main" 50 210 click 1
 sleep 0.3
 xdotool windowactivate --sync "$main" key alt+h key i
-shot '*バージョン情報' docs/info-file.png
+shot '*バージョン情報' docs/info-file.png 520
