@@ -10,7 +10,6 @@
 #include <QWindow>
 
 #include <exception>
-#include <vector>
 
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
@@ -40,14 +39,7 @@ void DrawIcon(PictureBox* box, const QIcon& icon) {
   QPainter p(&picture);
   icon.paint(&p, picture.rect());
   p.end();
-  box->BeginImageDrawing();
-  std::vector<uint32_t> row(static_cast<size_t>(picture.width()));
-  for (int y = 0; y < picture.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    for (int x = 0; x < picture.width(); ++x) row[static_cast<size_t>(x)] = PictureBox::FromQRgb(line[x]);
-    box->SetRow(0, y, row.data(), picture.width());
-  }
-  box->SetAutoRedraw(false);
+  box->ShowPicture(picture);
 }
 
 }  // namespace

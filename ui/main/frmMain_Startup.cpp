@@ -64,14 +64,7 @@ void DrawBanner(PictureBox* banner) {
   p.rotate(-90);
   p.drawText(0, 0, QStringLiteral("quelo"));
   p.end();
-  banner->BeginImageDrawing();
-  std::vector<uint32_t> row(static_cast<size_t>(picture.width()));
-  for (int y = 0; y < picture.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    for (int x = 0; x < picture.width(); ++x) row[static_cast<size_t>(x)] = PictureBox::FromQRgb(line[x]);
-    banner->SetRow(0, y, row.data(), picture.width());
-  }
-  banner->SetAutoRedraw(false);
+  banner->ShowPicture(picture);
 }
 
 }  // namespace
