@@ -116,6 +116,18 @@ const QImage& PictureBox::Image() const {
   return image_;
 }
 
+void PictureBox::ShowPicture(const QImage& picture) {
+  BeginImageDrawing();
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+  std::vector<uint32_t> row(static_cast<size_t>(rgb.width()));
+  for (int y = 0; y < rgb.height(); ++y) {
+    const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    for (int x = 0; x < rgb.width(); ++x) row[static_cast<size_t>(x)] = FromQRgb(line[x]);
+    SetRow(0, y, row.data(), rgb.width());
+  }
+  SetAutoRedraw(false);
+}
+
 QImage& PictureBox::Target() {
   SyncImage();
   if (autoRedraw_) return image_;

@@ -94,6 +94,9 @@ class PictureBox : public QWidget, public ISurface {
 
   // The retained picture, exactly the inner size.
   const QImage& Image() const;
+  // Draws a picture into the retained one from the top-left corner, as the
+  // image drawing does, and leaves AutoRedraw off.
+  void ShowPicture(const QImage& picture);
 
   // What Print wrote since the retained picture was last cleared, in pixels.
   struct PrintedText {

@@ -5,11 +5,12 @@
 // (selection, scrolling, popup), frmMain_StripList.cpp (strip editing),
 // frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_Commands.cpp
 // (menus), frmMain_Saving.cpp (saving, clipboard, export), frmMain_BackColor.cpp
-// (background colour).
+// (background colour), frmMain_Info.cpp (the information windows).
 #pragma once
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -33,10 +34,12 @@ class QScrollBar;
 class FrmMainTest;
 class FrmMainSavingTest;
 class FrmMainBench;
+class FrmMainInfoTest;
 
 namespace quelo::ui {
 
 class PictureBox;
+class frmAbout;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -58,6 +61,7 @@ class frmMain : public QMainWindow {
   friend class ::FrmMainTest;
   friend class ::FrmMainSavingTest;
   friend class ::FrmMainBench;
+  friend class ::FrmMainInfoTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
@@ -124,6 +128,12 @@ class frmMain : public QMainWindow {
   void mnuEditBackColor_Click();
   void ShowBackColorValues();
 
+  // ---- Information windows (frmMain_Info.cpp) ----
+  frmAbout* SharedAbout();
+  void mnuHelpAbout_Click();
+  void mnuHelpPackInfo_Click();
+  void mnuHelpFileInfo_Click();
+
   // ---- State, for the window's whole life ----
   std::string AppDir;
   clsQueloConfig PackConfig;
@@ -139,6 +149,9 @@ class frmMain : public QMainWindow {
   int32_t progressCurrent_ = 0;
   std::string progressText_;
   bool progressShown_ = false;
+
+  // The one version and pack window, while it is open.
+  QPointer<frmAbout> about_;
 
   // A left press on a preview that may become a drag.
   int16_t dragIndex_ = 0;

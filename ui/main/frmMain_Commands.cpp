@@ -60,6 +60,9 @@ void frmMain::CreateMenus() {
   mnuHelpPackInfo = entry(mnuHelp, "mnuHelpPackInfo", QStringLiteral("パッケージのプロパティ(&P)"));
   mnuHelpSep2 = separator(mnuHelp, "mnuHelpSep2");
   mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", QStringLiteral("Quelo のバージョン情報(&A)"));
+  connect(mnuHelpFileInfo, &QAction::triggered, this, [this] { mnuHelpFileInfo_Click(); });
+  connect(mnuHelpPackInfo, &QAction::triggered, this, [this] { mnuHelpPackInfo_Click(); });
+  connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAbout_Click(); });
 
   // Never part of the menu bar: it opens over a preview.
   mnuPopPreviews = new QMenu(QStringLiteral("PopPreviews"), this);
@@ -80,6 +83,8 @@ void frmMain::CreateMenus() {
   mnuPopPreviews->setDefaultAction(mnuPopPreviewsAddFirst);
   connect(mnuPopPreviewsAddFirst, &QAction::triggered, this, [this] { mnuPopPreviewsAddFirst_Click(); });
   connect(mnuPopPreviewsAddLast, &QAction::triggered, this, [this] { mnuPopPreviewsAddLast_Click(); });
+  connect(mnuPopPreviewsPackProperty, &QAction::triggered, this, [this] { mnuHelpPackInfo_Click(); });
+  connect(mnuPopPreviewsProperty, &QAction::triggered, this, [this] { mnuHelpFileInfo_Click(); });
 }
 
 void frmMain::mnuFile_Open() {

@@ -64,20 +64,14 @@ void DrawBanner(PictureBox* banner) {
   p.rotate(-90);
   p.drawText(0, 0, QStringLiteral("quelo"));
   p.end();
-  banner->BeginImageDrawing();
-  std::vector<uint32_t> row(static_cast<size_t>(picture.width()));
-  for (int y = 0; y < picture.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    for (int x = 0; x < picture.width(); ++x) row[static_cast<size_t>(x)] = PictureBox::FromQRgb(line[x]);
-    banner->SetRow(0, y, row.data(), picture.width());
-  }
-  banner->SetAutoRedraw(false);
+  banner->ShowPicture(picture);
 }
 
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowTitle(QStringLiteral("quelo"));
+  setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
   // The client area is 652 x 456 pixels; the menu bar sits above it.
@@ -98,6 +92,10 @@ void frmMain::CreateControls() {
   imgBanner->setObjectName(QStringLiteral("imgBanner"));
   imgBanner->setGeometry(TwipsRect(0, 240, 375, 4350));
   DrawBanner(imgBanner);
+  // A click on the banner (released over it) opens the version window.
+  connect(imgBanner, &PictureBox::MouseUp, this, [this](Qt::MouseButton button, int x, int y) {
+    if (button == Qt::LeftButton && imgBanner->rect().contains(x, y)) mnuHelpAbout_Click();
+  });
 
   picPreviews = new PictureBox(client_, PictureBox::Border::Sunken);
   picPreviews->setObjectName(QStringLiteral("picPreviews"));

@@ -1,0 +1,51 @@
+// The information windows: the program's version and the pack's description in
+// the one shared window, modal; the properties of a pack file in a new window
+// each time, beside the main window, closed with it.
+#include <QApplication>
+
+#include "platform/Platform.h"
+#include "platform/QueloError.h"
+#include "ui/info/frmAbout.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+frmAbout* frmMain::SharedAbout() {
+  // The window releases itself when it closes; the next use loads it afresh.
+  if (!about_) about_ = new frmAbout(this);
+  return about_;
+}
+
+void frmMain::mnuHelpAbout_Click() { SharedAbout()->ShowAppVersion(this); }
+
+void frmMain::mnuHelpPackInfo_Click() { SharedAbout()->ShowPackInfo(&PackConfig, this); }
+
+void frmMain::mnuHelpFileInfo_Click() {
+  if (SelectedPreview < 1) return;
+  auto* window = new frmAbout(this);
+  window->setProperty("Tag", QStringLiteral("FILEPROPWND"));
+  // Each new window a little below and to the right of the last one, so that
+  // none hides another entirely.
+  int open = 0;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != window && w->isVisible() && w->property("Tag").toString() == QStringLiteral("FILEPROPWND")) ++open;
+  const int step = 24 * (open % 8);
+  window->move(frameGeometry().topLeft() + QPoint(60 + step, 60 + step));
+  const clsImage& img = PackImage(SelectedPreview);
+  try {
+    if (PackArchive.FileCount() > 0) {
+      const int16_t index = PackArchive.GetFileIndexFromOffset(img.SourceOffset());
+      window->ShowFileInfo(PackArchive.FileName(index), &PackConfig, &img, &PackArchive);
+    } else {
+      window->ShowFileInfoFromFile(img.Source(), &PackConfig, &img);
+    }
+  } catch (const QueloError& e) {
+    // The image matches no member of the archive: say so instead of showing
+    // half a window.
+    window->close();
+    platform::ShowMessage("ファイルのプロパティを表示できませんでした\r\n" + e.Description(),
+                          platform::MsgIcon::Exclamation);
+  }
+}
+
+}  // namespace quelo::ui
