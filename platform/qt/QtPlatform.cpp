@@ -114,6 +114,8 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+  // The filter captions are shown as the program words them, without Qt's pattern suffix.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   QString suffix = FromUtf8(request.defaultExt);
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   dialog.setDefaultSuffix(suffix);
