@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +131,10 @@ void frmMain::CreateControls() {
     // Moving through the list with the keyboard selects as a click does.
     if (lstImages->hasFocus() && SelectedStripPosition() >= 0) lstImages_Click();
   });
+  // The Delete key in the list does what "削除" does.
+  auto* deleteKey = new QShortcut(QKeySequence::Delete, lstImages);
+  deleteKey->setContext(Qt::WidgetShortcut);
+  connect(deleteKey, &QShortcut::activated, this, [this] { cmdItemDel_Click(); });
 
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
     auto* button = new QPushButton(caption, client_);
@@ -172,6 +177,9 @@ void frmMain::CreateControls() {
   picMain = new PictureBox(picMainFrame->Inner());
   picMain->setObjectName(QStringLiteral("picMain"));
   picMainFrame->PlaceChild(picMain, TwipsToPixels(120), 0);
+  // The layout centres the canvas by its height: it has the empty strip's size
+  // from the start, not the toolkit's default.
+  picMain->ResizePicture(kEmptyStripWidth, kEmptyStripHeight);
   picMain->SetBackColor(kSys | platform::syscolor::kWindow);
   picMain->SetForeColor(kSys | platform::syscolor::kWindowText);
   // The hint lines of the empty strip fit its 300 pixels in this size.
@@ -187,6 +195,7 @@ void frmMain::CreateControls() {
   hscMain->setSingleStep(8);
   hscMain->setPageStep(64);
   connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
+  ConnectStripCanvas();
 }
 
 PictureBox* frmMain::CreatePreview(int16_t index) {
