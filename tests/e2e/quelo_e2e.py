@@ -235,7 +235,30 @@ def drop_asks_height(s):
     s.check_running()
 
 
-SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height}
+def wheel(s):
+    """The wheel over a strip wider than its frame scrolls it, past either end too."""
+    exe = s.make_pack("E2E ホイール", [("a.psd", 48, 16, "#ff0000"), ("b.psd", 16, 16, "#0000ff")])
+    s.start(exe, r"Quelo - \[E2E")
+    previews = find_previews(s, (RED, BLUE))
+    s.double_click(*previews[1].centre)
+    for _ in range(19):
+        s.double_click(*previews[0].centre)
+    (blue,) = wait_until("the strip", lambda: canvas(s, (BLUE,), previews))
+    run("xdotool", "mousemove", str(blue.right + 20), str(blue.top + 8))
+    for button, steps in (("5", 60), ("4", 3), ("4", 60)):
+        for _ in range(steps):
+            run("xdotool", "click", button)
+        time.sleep(0.3)
+        s.check_running()
+        found = canvas(s, (BLUE,), previews, "wheel-" + button)
+        if button == "4" and steps == 3 and found:
+            raise Failure("three steps back from the right end show the strip's start")
+    (back,) = found
+    if (back.left, back.top) != (blue.left, blue.top):
+        raise Failure("the strip's start is at %s after scrolling back, was %s" % (back, blue))
+
+
+SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "wheel": wheel}
 
 
 def docs_shot(s, path):

@@ -63,9 +63,6 @@ std::pair<int32_t, std::string> ErrorOf(const std::exception& e) {
 void frmMain::ConnectStripCanvas() {
   picMain->setAcceptDrops(true);
   picMainFrame->setAcceptDrops(true);
-  // A wheel step the bar can't take (at either end) stops there instead of
-  // coming back to the frame.
-  hscMain->setAttribute(Qt::WA_NoMousePropagation);
   auto* hook = new EventHook(this, [this](QObject* watched, QEvent* event) {
     switch (event->type()) {
       case QEvent::DragEnter:

@@ -131,9 +131,10 @@ void frmMain::CreateControls() {
     // Moving through the list with the keyboard selects as a click does.
     if (lstImages->hasFocus() && SelectedStripPosition() >= 0) lstImages_Click();
   });
-  // The Delete key in the list does what "削除" does.
-  auto* deleteKey = new QShortcut(QKeySequence::Delete, lstImages);
-  deleteKey->setContext(Qt::WidgetShortcut);
+  // The Delete key does what "削除" does. Selecting a line hands the focus to
+  // its preview, so the key belongs to the window, not to the list; text boxes
+  // keep it for their text.
+  auto* deleteKey = new QShortcut(QKeySequence::Delete, this);
   connect(deleteKey, &QShortcut::activated, this, [this] { cmdItemDel_Click(); });
 
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
