@@ -107,6 +107,13 @@ class Session:
         time.sleep(0.5)
         return out.split()[0].decode()
 
+    def window_origin(self):
+        """Where the top left corner of the main window's inside lies on the
+        screen (xdotool's geometry is off by the frame under some managers)."""
+        run("xdotool", "mousemove", "--window", self.window, "0", "0")
+        where = dict(item.split(":") for item in run("xdotool", "getmouselocation").decode().split())
+        return int(where["x"]), int(where["y"])
+
     def wait_gone(self, title):
         """Waits until no visible window's name matches title."""
         def gone():
@@ -262,20 +269,32 @@ SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "wheel"
 
 
 def docs_shot(s, path):
-    """The sample pack with four icons in the strip and a fifth dragged over
-    the canvas, the marker showing; the window alone is kept."""
+    """The sample pack with four icons in the strip and the raindrop dragged
+    between the second and the third, the marker showing: 760 x 560 pixels
+    around the window, as docs/screenshot.png is."""
+    from PIL import ImageChops, Image
     s.start(os.path.join(s.build, "quelo-sample"), "サンプル")
-    geometry = dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell", s.window).decode().split())
-    left, top = int(geometry["X"]), int(geometry["Y"])
-    # Preview centres in the window: sun, leaf, flower, star; then the raindrop.
+    # Centres of sun, leaf, flower and star in the window; the raindrop's.
     for y in (82, 258, 322, 388):
-        s.double_click(left + 50, top + y)
+        run("xdotool", "mousemove", "--window", s.window, "50", str(y), "click", "--repeat", "2", "--delay", "80", "1")
         time.sleep(0.3)
+    time.sleep(0.5)
+    x, y = s.window_origin()
+    shot = s.screenshot("docs-strip")
+    # The canvas: what is not the frame's grey in the middle of the strip area.
+    area = (x + 110, y + 180, x + 630, y + 440)
+    middle = shot.crop(area)
+    inside = ImageChops.difference(middle, Image.new("RGB", middle.size, (171, 171, 171))).getbbox()
+    canvas = Box((area[0] + inside[0], area[1] + inside[1], area[0] + inside[2], area[1] + inside[3]))
+    if (canvas.width, canvas.height) != (192, 48):
+        raise Failure("the sample strip is %s" % canvas)
+    centre = (x + 652 // 2, y + 479 // 2)
 
     def grab():
-        run("import", "-window", s.window, path)
+        s.screenshot().crop((centre[0] - 380, centre[1] - 290, centre[0] + 380, centre[1] + 270)).save(path)
 
-    s.drag((left + 50, top + 140), (left + 400, top + 330), before_release=grab)
+    # Over the flower's left half: the gap after the leaf, at x = 96.
+    s.drag((x + 50, y + 140), (canvas.left + 102, canvas.top + 40), before_release=grab)
 
 
 def main():
