@@ -265,7 +265,35 @@ def wheel(s):
         raise Failure("the strip's start is at %s after scrolling back, was %s" % (back, blue))
 
 
-SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "wheel": wheel}
+def strip_drag_out(s):
+    """A click selects an image of the strip; pressed again and moved, it drags
+    the strip picture (seen beside the pointer); nothing here takes it."""
+    exe = s.make_pack("E2E 持ち出し", [("a.psd", 32, 32, "#ff0000"), ("b.psd", 40, 32, "#00ff00")])
+    s.start(exe, r"Quelo - \[E2E")
+    previews = find_previews(s, (RED, GREEN))
+    s.double_click(*previews[0].centre)
+    s.double_click(*previews[1].centre)
+    red, green = wait_until("the strip", lambda: canvas(s, (RED, GREEN), previews))
+    run("xdotool", "mousemove", str(green.left + 10), str(green.top + 10), "click", "1")
+    time.sleep(0.3)
+    away = (green.left + 10, green.bottom + 60)
+
+    def dragged():
+        # The drag picture: the strip once more, below the canvas.
+        return canvas(s, (RED, GREEN), previews + [red, green], "strip-drag-out")
+
+    seen = s.drag((green.left + 10, green.top + 10), away, before_release=dragged)
+    if not seen or (seen[0].width, seen[1].width, seen[0].right) != (32, 40, seen[1].left):
+        raise Failure("no picture of the strip follows the pointer: %s" % seen)
+    time.sleep(0.3)
+    after = canvas(s, (RED, GREEN), previews, "strip-drag-out-after")
+    if not after or (after[0].left, after[1].left) != (red.left, green.left):
+        raise Failure("the strip changed after its picture was dragged: %s" % after)
+    s.check_running()
+
+
+SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "wheel": wheel,
+             "strip_drag_out": strip_drag_out}
 
 
 def docs_shot(s, path):
