@@ -3,6 +3,7 @@
 // marker's pixels, presses on its images, the strip picture dragged out, the
 // wheel, the Delete key, and where the canvas sits.
 #include <QDrag>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
 #include <QProcess>
@@ -326,7 +327,7 @@ class FrmMainDragDropTest : public QObject {
   }
 
   // Delete after a click on a line (which gives its preview the focus) deletes
-  // that entry.
+  // that entry; in a text box it does not.
   void DeleteKeyDeletesTheSelectedEntry() {
     StartRgb({1, 2, 3});
     W().activateWindow();
@@ -336,6 +337,13 @@ class FrmMainDragDropTest : public QObject {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
     QCOMPARE(ListLines(), QStringLiteral("a.psd c.psd"));
     QCOMPARE(W().picMain->size(), QSize(80, 32));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    for (bool readOnly : {false, true}) {
+      W().txtBackColor[0]->setReadOnly(readOnly);
+      W().txtBackColor[0]->setFocus();
+      QTest::keyClick(W().txtBackColor[0], Qt::Key_Delete);
+      QCOMPARE(ListLines(), QStringLiteral("a.psd c.psd"));
+    }
   }
 };
 

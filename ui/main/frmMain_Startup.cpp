@@ -132,10 +132,12 @@ void frmMain::CreateControls() {
     if (lstImages->hasFocus() && SelectedStripPosition() >= 0) lstImages_Click();
   });
   // The Delete key does what "削除" does. Selecting a line hands the focus to
-  // its preview, so the key belongs to the window, not to the list; text boxes
-  // keep it for their text.
+  // its preview, so the key belongs to the window, not to the list; in a text
+  // box, read-only ones included, it deletes nothing of the strip.
   auto* deleteKey = new QShortcut(QKeySequence::Delete, this);
-  connect(deleteKey, &QShortcut::activated, this, [this] { cmdItemDel_Click(); });
+  connect(deleteKey, &QShortcut::activated, this, [this] {
+    if (!qobject_cast<QLineEdit*>(QApplication::focusWidget())) cmdItemDel_Click();
+  });
 
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
     auto* button = new QPushButton(caption, client_);
