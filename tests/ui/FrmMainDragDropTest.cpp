@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QProcess>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
@@ -30,7 +29,7 @@ namespace syscolor = quelo::platform::syscolor;
 namespace {
 
 // Colours as the screen shows them.
-const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kWhite(255, 255, 255);
+const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
 
 // A solid, opaque PSD.
 std::vector<uint8_t> SolidPsd(int width, int height, const QColor& c) {
