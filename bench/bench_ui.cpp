@@ -1,6 +1,6 @@
 // Figures for the main window, offscreen: opening a pack of 1000 PSD images of
 // 48 x 48 appended to an executable (construction to the final status text),
-// and RedrawStrip(0) over 20 images of 256 x 256.
+// RedrawStrip(0) over 20 images of 256 x 256, and a drag over them.
 #include <QApplication>
 #include <QScrollBar>
 
@@ -31,6 +31,7 @@ class FrmMainBench {
   }
   static void ScrollPreviews(quelo::ui::frmMain& w, int value) { w.vscPreviews->setValue(value); }
   static QString Status(quelo::ui::frmMain& w) { return w.picProgress->PrintedTexts().back().text; }
+  static void DragOver(quelo::ui::frmMain& w, float x) { w.picMain_DragOver(x); }
 };
 
 namespace {
@@ -104,6 +105,15 @@ int main(int argc, char** argv) {
     redraw.push_back(Ms(Clock::now() - start));
   }
   Report("RedrawStrip(0), 20 x 256x256", redraw, 10);
+  // A drag over that strip: each event clears the marker and draws it anew.
+  std::vector<double> dragOver;
+  for (int run = 0; run < 200; ++run) {
+    const auto start = Clock::now();
+    FrmMainBench::DragOver(w, static_cast<float>(run * 25 % 5120));
+    QCoreApplication::processEvents();  // the repaint that follows
+    dragOver.push_back(Ms(Clock::now() - start));
+  }
+  Report("drag over the 20 x 256x256 strip, one event", dragOver, 5);
   quelo::platform::OverrideExecutablePath("");
   return 0;
 }

@@ -7,19 +7,41 @@
 
 using namespace quelo::ui;
 
-// Each image splits at its middle (the middle itself drops after it); beyond the
-// right end is no drop and leaves the marker alone.
+// Each image splits at its middle, halved in whole pixels; the middle itself
+// drops after it. At and beyond the right end, and on the empty strip, nothing
+// matches: position 0, and the marker is left as it was.
 TEST(StripMath, DropPositionSplitsEachImageAtItsMiddle) {
-  const std::vector<int32_t> widths = {32, 48};
-  for (auto [x, position, marker] : {std::tuple{10.0, 0, 0}, {16.0, 1, 32}, {40.0, 1, 32}, {56.0, 2, 80}, {80.0, 0, -7}}) {
+  struct Case {
+    std::vector<int32_t> widths;
+    double x;
+    int16_t position;
+    int32_t marker;
+  };
+  const std::vector<int32_t> strip = {32, 48};
+  for (const Case& c : std::vector<Case>{{strip, 10, 0, 0},
+                                         {strip, 15.9, 0, 0},
+                                         {strip, 16, 1, 32},
+                                         {strip, 40, 1, 32},
+                                         {strip, 56, 2, 80},
+                                         {strip, 79.9, 2, 80},
+                                         {strip, 80, 0, -7},
+                                         {strip, 500, 0, -7},
+                                         {strip, -3, 0, 0},
+                                         {{33}, 16.2, 1, 33},  // 33 div 2 = 16, not 16.5
+                                         {{}, 150, 0, -7}}) {
     int32_t markerX = -7;
-    EXPECT_EQ(StripDropPosition(widths, x, &markerX), position) << x;
-    EXPECT_EQ(markerX, marker) << x;
+    EXPECT_EQ(StripDropPosition(c.widths, c.x, &markerX), c.position) << c.x;
+    EXPECT_EQ(markerX, c.marker) << c.x;
+    EXPECT_EQ(StripDropPosition(c.widths, c.x, nullptr), c.position) << c.x;  // no marker wanted
   }
-  EXPECT_EQ(StripDropPosition({}, 150, nullptr), 0);
-  EXPECT_EQ(StripItemAt(widths, 31.5), 0);
-  EXPECT_EQ(StripItemAt(widths, 32), 1);
-  EXPECT_EQ(StripItemAt(widths, 500), 0);
+}
+
+// The entry under x; the right edge belongs to the next one; 0 where none is.
+TEST(StripMath, ItemAtFindsTheEntryUnderX) {
+  const std::vector<int32_t> strip = {32, 48};
+  for (auto [x, item] : {std::pair{0.0, 0}, {31.5, 0}, {32.0, 1}, {79.9, 1}, {80.0, 0}, {500.0, 0}})
+    EXPECT_EQ(StripItemAt(strip, x), item) << x;
+  EXPECT_EQ(StripItemAt({}, 10), 0);
 }
 
 TEST(StripMath, CanvasIsCentredOrScrolledWithinLimits) {

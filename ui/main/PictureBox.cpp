@@ -199,10 +199,16 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t colou
         if (qAlpha(line[x]) != 0) points.emplace_back(area.left() + x, area.top() + y);
     }
   }
+  const bool onOverlay = &target == &overlay_;
   for (const QPoint& pt : points) {
     if (!target.rect().contains(pt)) continue;
     QRgb value = pen;
-    if (drawMode_ == DrawMode::MergePenNot) value = 0xFF000000u | (pen | ~Image().pixel(pt));
+    if (drawMode_ == DrawMode::MergePenNot) {
+      // The pixel below is the one that shows: the overlay's where it was drawn
+      // on, else the picture's. A second line over the same pixel merges again.
+      const QRgb below = onOverlay && qAlpha(target.pixel(pt)) != 0 ? target.pixel(pt) : Image().pixel(pt);
+      value = 0xFF000000u | (pen | ~below);
+    }
     reinterpret_cast<QRgb*>(target.scanLine(pt.y()))[pt.x()] = value;
   }
   update();

@@ -3,8 +3,9 @@
 // concern: frmMain_Startup.cpp (state, controls, loading the pack),
 // frmMain_Layout.cpp (geometry, resize, paint, progress), frmMain_Previews.cpp
 // (selection, scrolling, popup), frmMain_StripList.cpp (strip editing),
-// frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_Commands.cpp
-// (menus), frmMain_Saving.cpp (saving, clipboard, export), frmMain_BackColor.cpp
+// frmMain_StripCanvas.cpp (canvas drawing and scrolling), frmMain_DragDrop.cpp
+// (drops on the canvas, its mouse and wheel), frmMain_Commands.cpp (menus),
+// frmMain_Saving.cpp (saving, clipboard, export), frmMain_BackColor.cpp
 // (background colour), frmMain_Info.cpp (the information windows).
 #pragma once
 
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <memory>
@@ -29,10 +31,12 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QMimeData;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
 class FrmMainSavingTest;
+class FrmMainDragDropTest;
 class FrmMainBench;
 class FrmMainInfoTest;
 
@@ -60,6 +64,7 @@ class frmMain : public QMainWindow {
  private:
   friend class ::FrmMainTest;
   friend class ::FrmMainSavingTest;
+  friend class ::FrmMainDragDropTest;
   friend class ::FrmMainBench;
   friend class ::FrmMainInfoTest;
 
@@ -109,6 +114,18 @@ class frmMain : public QMainWindow {
   void UpdateStripScroll();
   void hscMain_Change();
 
+  // ---- Drag and drop, the canvas's mouse and wheel (frmMain_DragDrop.cpp) ----
+  void ConnectStripCanvas();
+  int16_t StripDropPosition(float X, int32_t* MarkerX) const;
+  int16_t StripItemAt(float X) const;
+  int16_t DraggedPreviewIndex(const QMimeData* data) const;
+  void picMain_DragOver(float X);
+  void picMainFrame_DragOver();
+  void picMain_DragDrop(int16_t ImageIndex, float X);
+  void picMain_MouseDown(Qt::MouseButton Button, int X, int Y);
+  void picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y);
+  QMimeData* StripPictureData();
+
   // ---- Commands (frmMain_Commands.cpp) ----
   void mnuFile_Open();
   void mnuPopPreviewsAddFirst_Click();
@@ -156,6 +173,13 @@ class frmMain : public QMainWindow {
   // A left press on a preview that may become a drag.
   int16_t dragIndex_ = 0;
   QPoint dragStart_;
+  // A left press on the selected image of the canvas, which may become a drag
+  // of the strip picture out of the program; the folder of its PNG file.
+  bool stripDragArmed_ = false;
+  QPoint stripDragStart_;
+  std::unique_ptr<QTemporaryDir> stripDragDir_;
+  // The strip scroll value, put aside while the bar is disabled and empty.
+  int keptStripScroll_ = 0;
 
   // ---- Controls ----
   QSize laidOutSize_;           // the outer size the controls were last placed for

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include <algorithm>
 #include <cmath>
@@ -128,6 +129,13 @@ void frmMain::CreateControls() {
     // Moving through the list with the keyboard selects as a click does.
     if (lstImages->hasFocus() && SelectedStripPosition() >= 0) lstImages_Click();
   });
+  // The Delete key does what "削除" does. Selecting a line hands the focus to
+  // its preview, so the key belongs to the window, not to the list; in a text
+  // box, read-only ones included, it deletes nothing of the strip.
+  auto* deleteKey = new QShortcut(QKeySequence::Delete, this);
+  connect(deleteKey, &QShortcut::activated, this, [this] {
+    if (!qobject_cast<QLineEdit*>(QApplication::focusWidget())) cmdItemDel_Click();
+  });
 
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
     auto* button = new QPushButton(caption, client_);
@@ -170,6 +178,9 @@ void frmMain::CreateControls() {
   picMain = new PictureBox(picMainFrame->Inner());
   picMain->setObjectName(QStringLiteral("picMain"));
   picMainFrame->PlaceChild(picMain, TwipsToPixels(120), 0);
+  // The layout centres the canvas by its height: it has the empty strip's size
+  // from the start, not the toolkit's default.
+  picMain->ResizePicture(kEmptyStripWidth, kEmptyStripHeight);
   picMain->SetBackColor(kSys | platform::syscolor::kWindow);
   picMain->SetForeColor(kSys | platform::syscolor::kWindowText);
   // The hint lines of the empty strip fit its 300 pixels in this size.
@@ -185,6 +196,7 @@ void frmMain::CreateControls() {
   hscMain->setSingleStep(8);
   hscMain->setPageStep(64);
   connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
+  ConnectStripCanvas();
 }
 
 PictureBox* frmMain::CreatePreview(int16_t index) {

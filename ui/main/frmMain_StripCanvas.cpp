@@ -2,6 +2,9 @@
 // right end, and the canvas's place in its frame.
 #include <QListWidget>
 #include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 #include "ui/main/PictureBox.h"
 #include "ui/main/StripMath.h"
@@ -69,10 +72,22 @@ void frmMain::UpdateStripScroll() {
   const StripPlacement placement = PlaceStrip(picMainFrame->ScaleWidth(), picMain->width());
   if (placement.scrolls) {
     hscMain->setMaximum(placement.scrollMax);
+    if (keptStripScroll_ > 0) {
+      const QSignalBlocker quiet(hscMain);
+      hscMain->setValue(std::min(keptStripScroll_, placement.scrollMax));
+      keptStripScroll_ = 0;
+    }
     // A value cut back by the new maximum takes effect here.
     hscMain_Change();
     hscMain->setEnabled(true);
   } else {
+    // A disabled bar shows no thumb: its range closes, and its value waits
+    // aside until the strip scrolls again.
+    if (hscMain->maximum() > 0) {
+      const QSignalBlocker quiet(hscMain);
+      keptStripScroll_ = hscMain->value();
+      hscMain->setRange(0, 0);
+    }
     picMainFrame->SetChildLeft(picMain, placement.left);
     hscMain->setEnabled(false);
   }

@@ -1,0 +1,238 @@
+// The strip canvas as a drop target and under the mouse: previews dragged onto
+// picMain go into the strip at the gap under the pointer, shown beforehand by a
+// red marker on the canvas's overlay; a press on an image selects its entry; a
+// press on the selected image drags the strip picture out of the program; the
+// wheel over the strip area scrolls the strip.
+#include <QApplication>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QListWidget>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QUrl>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/Platform.h"
+#include "platform/QueloError.h"
+#include "ui/main/PictureBox.h"
+#include "ui/main/StripMath.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::ui {
+
+namespace {
+
+// What the preview panel's drag start carries: "<process id> <preview index>".
+const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
+constexpr uint32_t kMarkerColour = 0x0000FF;  // red
+// The strip picture's drag image is kept small enough to follow the pointer.
+constexpr int kDragImageWidth = 256;
+
+// Hands the events of the watched controls to a function of the window.
+class EventHook final : public QObject {
+ public:
+  EventHook(QObject* parent, std::function<bool(QObject*, QEvent*)> handler)
+      : QObject(parent), handler_(std::move(handler)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override { return handler_(watched, event); }
+
+ private:
+  std::function<bool(QObject*, QEvent*)> handler_;
+};
+
+// The number and description of a failure, as the error message shows them.
+std::pair<int32_t, std::string> ErrorOf(const std::exception& e) {
+  if (const auto* q = dynamic_cast<const QueloError*>(&e)) return {q->Number(), q->Description()};
+  if (dynamic_cast<const std::out_of_range*>(&e))
+    return {err::kSubscriptOutOfRange, QueloError::DefaultDescription(err::kSubscriptOutOfRange)};
+  if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory"};
+  return {5, e.what()};  // invalid procedure call or argument
+}
+
+}  // namespace
+
+void frmMain::ConnectStripCanvas() {
+  picMain->setAcceptDrops(true);
+  picMainFrame->setAcceptDrops(true);
+  auto* hook = new EventHook(this, [this](QObject* watched, QEvent* event) {
+    switch (event->type()) {
+      case QEvent::DragEnter:
+      case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (watched == picMain && DraggedPreviewIndex(drag->mimeData()) > 0) {
+          picMain_DragOver(static_cast<float>(drag->position().x()));
+          drag->setDropAction(Qt::CopyAction);
+          drag->accept();
+        } else {
+          // The frame around the canvas, and drags that are not our previews:
+          // no marker, and nothing to drop.
+          picMainFrame_DragOver();
+          drag->ignore();
+        }
+        return true;
+      }
+      case QEvent::DragLeave:
+        // Also the end of a drag cancelled over the canvas.
+        picMain->ClearOverlay();
+        return true;
+      case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const int16_t index = DraggedPreviewIndex(drop->mimeData());
+        if (watched != picMain || index < 1) {
+          drop->ignore();
+          return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        picMain_DragDrop(index, static_cast<float>(drop->position().x()));
+        return true;
+      }
+      case QEvent::Wheel:
+        // The wheel over the strip area turns the strip's scroll bar.
+        if (hscMain->isEnabled()) QCoreApplication::sendEvent(hscMain, event);
+        return true;
+      default:
+        return false;
+    }
+  });
+  picMain->installEventFilter(hook);
+  picMainFrame->installEventFilter(hook);
+  connect(picMain, &PictureBox::MouseDown, this,
+          [this](Qt::MouseButton button, int x, int y) { picMain_MouseDown(button, x, y); });
+  connect(picMain, &PictureBox::MouseMove, this,
+          [this](Qt::MouseButtons buttons, int x, int y) { picMain_MouseMove(buttons, x, y); });
+  connect(picMain, &PictureBox::MouseUp, this, [this] { stripDragArmed_ = false; });
+}
+
+int16_t frmMain::StripDropPosition(float X, int32_t* MarkerX) const {
+  return quelo::ui::StripDropPosition(StripWidths(), X, MarkerX);
+}
+
+int16_t frmMain::StripItemAt(float X) const { return quelo::ui::StripItemAt(StripWidths(), X); }
+
+int16_t frmMain::DraggedPreviewIndex(const QMimeData* data) const {
+  // Only a preview of this running program: the same process id, an index of
+  // an image it has. 0 for anything else.
+  if (!data || !data->hasFormat(kPreviewMimeType)) return 0;
+  const QList<QByteArray> fields = data->data(kPreviewMimeType).split(' ');
+  if (fields.size() != 2) return 0;
+  bool pidOk = false, indexOk = false;
+  const qint64 pid = fields[0].toLongLong(&pidOk);
+  const int index = fields[1].toInt(&indexOk);
+  if (!pidOk || !indexOk || pid != QCoreApplication::applicationPid()) return 0;
+  return index >= 1 && index <= PackImageCount() ? static_cast<int16_t>(index) : 0;
+}
+
+void frmMain::picMain_DragOver(float X) {
+  // 1. Only one marker at a time.
+  picMain->ClearOverlay();
+  // 2.
+  int32_t m = 0;
+  if (StripCount() == 0) {
+    m = static_cast<int32_t>(RoundHalfEven(picMain->ScaleWidth())) / 2;
+  } else {
+    const int16_t p = StripDropPosition(X, &m);
+    // The marker stays inside the canvas at either end.
+    if (p == 0) {
+      m += 1;
+    } else if (p == StripCount()) {
+      m -= 2;
+    }
+  }
+  // 3. Red merged with the inverted picture shows on any colour; the overlay
+  // keeps it out of the strip picture.
+  const int h = picMain->height();
+  picMain->SetDrawWidth(3);
+  picMain->SetDrawMode(PictureBox::DrawMode::MergePenNot);
+  picMain->Line(m, 0, m, h, kMarkerColour);
+  picMain->Line(m - 3, 0, m + 3, 0, kMarkerColour);
+  picMain->Line(m - 3, h - 1, m + 3, h - 1, kMarkerColour);
+  // 4.
+  picMain->SetDrawMode(PictureBox::DrawMode::CopyPen);
+  picMain->SetDrawWidth(1);
+}
+
+void frmMain::picMainFrame_DragOver() { picMain->ClearOverlay(); }
+
+void frmMain::picMain_DragDrop(int16_t ImageIndex, float X) {
+  // The marker goes with the drop, also when nothing is added (the limit, or
+  // Cancel to the height question).
+  picMain->ClearOverlay();
+  int16_t position = StripDropPosition(X, nullptr);
+  AddStripImage(ImageIndex, position);
+}
+
+void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
+  stripDragArmed_ = false;
+  // 1.
+  if (StripCount() == 0) return;
+  try {
+    // 2.
+    const int16_t i = StripItemAt(static_cast<float>(X));
+    // 3. The selected image pressed again: the selection stays; a left press
+    // may become a drag of the strip picture.
+    if (i == SelectedStripPosition()) {
+      stripDragArmed_ = Button == Qt::LeftButton;
+      stripDragStart_ = QPoint(X, Y);
+      return;
+    }
+    // 4. A preview scrolled out of the panel comes back first, then the line is
+    // selected as a click selects it.
+    const int16_t idx = StripImageIndex(i);
+    if (picPreview.at(static_cast<size_t>(idx))->isHidden())
+      vscPreviews->setValue(std::max<int>(idx - 1, vscPreviews->minimum()));
+    lstImages->setCurrentRow(i);
+    lstImages_Click();
+  } catch (const std::exception& e) {
+    // 5.
+    const auto [number, description] = ErrorOf(e);
+    platform::ShowMessage("エラー\r\n" + description + "\r\n" + std::to_string(number));
+  }
+}
+
+void frmMain::picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y) {
+  if (!stripDragArmed_ || !(Buttons & Qt::LeftButton)) return;
+  if ((QPoint(X, Y) - stripDragStart_).manhattanLength() < QApplication::startDragDistance()) return;
+  stripDragArmed_ = false;
+  QMimeData* data = StripPictureData();
+  const QImage& picture = picMain->Image();
+  auto* drag = new QDrag(picMain);
+  drag->setMimeData(data);
+  const double scale = std::min(1.0, static_cast<double>(kDragImageWidth) / std::max(1, picture.width()));
+  drag->setPixmap(QPixmap::fromImage(
+      scale < 1 ? picture.scaledToWidth(kDragImageWidth, Qt::SmoothTransformation) : picture));
+  drag->setHotSpot(stripDragStart_ * scale);
+  drag->exec(Qt::CopyAction);
+}
+
+QMimeData* frmMain::StripPictureData() {
+  // As an image for editors and documents, as PNG bytes, and as a PNG file for
+  // file managers. The file lives until the window goes, so that a receiver
+  // that reads it after the drop still finds it.
+  const QImage& picture = picMain->Image();
+  auto* data = new QMimeData;
+  data->setImageData(picture);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!picture.save(&buffer, "PNG")) return data;
+  data->setData(QStringLiteral("image/png"), png);
+  if (!stripDragDir_) stripDragDir_ = std::make_unique<QTemporaryDir>();
+  if (!stripDragDir_->isValid()) return data;
+  QFile file(stripDragDir_->filePath(QStringLiteral("quelo-strip.png")));
+  // Without its file the drag still carries the picture.
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(png) == png.size() && file.flush())
+    data->setUrls({QUrl::fromLocalFile(file.fileName())});
+  return data;
+}
+
+}  // namespace quelo::ui
