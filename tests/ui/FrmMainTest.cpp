@@ -68,7 +68,19 @@ class FrmMainTest : public QObject {
     for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();
     return lines.join(' ');
   }
-  void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton); }
+  // The panel draws the previews: the middle of preview k in its pixels, and
+  // a pixel of preview k as the panel shows it.
+  QPoint PreviewPoint(int k) {
+    const auto e = W().picPreview[static_cast<size_t>(k)];
+    const int b = W().picPreviews->BorderWidth();
+    return QPoint(b + e.left + e.width / 2, b + e.top + e.height / 2);
+  }
+  uint32_t PreviewPixel(int k, int x, int y) {
+    const auto e = W().picPreview[static_cast<size_t>(k)];
+    const int b = W().picPreviews->BorderWidth();
+    return PictureBox::FromQRgb(W().picPreviews->grab().toImage().pixel(b + e.left + x, b + e.top + y));
+  }
+  void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreviews, Qt::LeftButton, {}, PreviewPoint(k)); }
   // A click on strip line `row` (none when -1), then on `button` (if any).
   void Click(int row, QPushButton* button = nullptr) {
     QListWidget* list = W().lstImages;
@@ -96,23 +108,23 @@ class FrmMainTest : public QObject {
     StartLoose({{"b.psd", SolidPsd(32, 20, kRed)}, {"A.psd", SolidPsd(48, 30, kGreen)},
                 {"c.PSD", SolidPsd(40, 10, kBlue)}, {"notes.txt", {1, 2, 3}}});
     QCOMPARE(Names(), Q("A.psd b.psd c.PSD"));
-    QCOMPARE(W().picPreview[1]->Point(0, 0), kGreen);
+    QCOMPARE(PreviewPixel(1, 0, 0), kGreen);
     QCOMPARE(W().windowTitle(), QStringLiteral("quelo"));
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[カレントディレクトリ：") + Q(dir_->Path()) + "]");
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(W().centralWidget()->size(), QSize(652, 456));
     QCOMPARE(W().picPreviews->width(), 48 + 8 + 17);
     const int ch = W().CaptionHeight;
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[1]), ch + 1);
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[2]), ch + 1 + 30 + 1 + ch);
-    QCOMPARE(W().picPreviews->ChildLeft(W().picPreview[3]), 1);
+    QCOMPARE(W().picPreview[1].top, ch + 1);
+    QCOMPARE(W().picPreview[2].top, ch + 1 + 30 + 1 + ch);
+    QCOMPARE(W().picPreview[3].left, 1);
   }
 
   // An empty folder; resizing moves the strip area but not the list; closing the
   // window closes the file property windows.
   void EmptyFolderResizingAndClosing() {
     StartLoose({});
-    QVERIFY(W().picPreview[1]->isHidden());
+    QVERIFY(!W().picPreview[1].visible);
     QCOMPARE(W().picPreviews->width(), 8 + 17);
     const QRect panel = W().picPreviews->geometry(), frame = W().picMainFrame->geometry();
     const QRect list = W().lstImages->geometry();
@@ -172,7 +184,7 @@ class FrmMainTest : public QObject {
     quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(), members, exe);
     StartIn(exe);
     QCOMPARE(Names(), Q("絵1 絵2 絵3 絵4 絵5 絵6"));
-    QCOMPARE(W().picPreview[6]->width(), 16);
+    QCOMPARE(W().picPreview[6].width, 16);
     QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [テストパック]"));
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[自己展開書庫：") + Q(exe) + "]");
@@ -192,7 +204,7 @@ class FrmMainTest : public QObject {
   void PopupButtonsAndRedrawKeepListAndCanvasInStep() {
     StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
                 {"z.psd", SolidPsd(8, 8, kBlue)}});
-    QTest::mouseRelease(W().picPreview[2], Qt::RightButton);
+    QTest::mouseRelease(W().picPreviews, Qt::RightButton, {}, PreviewPoint(2));
     QVERIFY(W().mnuPopPreviews->isVisible());
     W().mnuPopPreviews->hide();
     W().mnuPopPreviewsAddFirst->trigger();  // nothing selected yet: nothing to add
@@ -298,9 +310,9 @@ class FrmMainTest : public QObject {
     StartLoose(files);
     QCOMPARE(W().vscPreviews->maximum(), 10);
     DoubleClickPreview(1);
-    const int top1 = W().picPreviews->ChildTop(W().picPreview[1]);
+    const int top1 = W().picPreview[1].top;
     W().vscPreviews->setValue(4);
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[4]), top1);
+    QCOMPARE(W().picPreview[4].top, top1);
     QCOMPARE(W().SelectedPreview, int16_t(4));
     // The marking moved along: the caption band sits above preview 4.
     QCOMPARE(W().picPreviews->Point(1, top1 - 2), GetSysColor(syscolor::kHighlight));

@@ -7,6 +7,7 @@
 // (menus).
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPoint>
 #include <QSize>
@@ -15,13 +16,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
 #include "image/clsImage.h"
+#include "ui/main/PreviewStack.h"
 
 class QAction;
+class QKeyEvent;
+class QPainter;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +35,7 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
+class FrmMainPreviewsTest;
 class FrmMainBench;
 
 namespace quelo::ui {
@@ -54,12 +60,12 @@ class frmMain : public QMainWindow {
 
  private:
   friend class ::FrmMainTest;
+  friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
   void CreateMenus();
-  PictureBox* CreatePreview(int16_t index);
   int32_t LoadPackFiles();
   clsImage* LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset);
   clsImage& PackImage(int index) const { return *PackImages.at(static_cast<size_t>(index - 1)); }
@@ -79,6 +85,13 @@ class frmMain : public QMainWindow {
   void picPreview_DblClick(int16_t Index);
   void vscPreviews_Change();
   void FocusPreview(int16_t Index);
+  void ConnectPreviews();
+  void PaintPreviews(QPainter& painter, const QRect& exposed);
+  const QImage& PreviewPicture(int16_t Index);
+  bool picPreviews_KeyDown(const QKeyEvent& event);
+  bool MovePreviewSelection(int step);
+  void ScrollPreviewIntoView(int16_t Index);
+  void ShowPreviewPopup(int globalY);
 
   // ---- Strip list (frmMain_StripList.cpp) ----
   void AddStripImage(int16_t ImageIndex, int16_t& Position);
@@ -128,6 +141,11 @@ class frmMain : public QMainWindow {
   // A left press on a preview that may become a drag.
   int16_t dragIndex_ = 0;
   QPoint dragStart_;
+  // The preview a button went down on: its release belongs to it.
+  int16_t pressedPreview_ = 0;
+  // The pictures of the previews in view, drawn from their images when first
+  // shown and dropped when they leave the view.
+  std::vector<std::pair<int16_t, QImage>> previewPictures_;
 
   // ---- Controls ----
   QSize laidOutSize_;           // the outer size the controls were last placed for
@@ -136,7 +154,7 @@ class frmMain : public QMainWindow {
   PictureBox* imgBanner = nullptr;
   PictureBox* picPreviews = nullptr;
   QScrollBar* vscPreviews = nullptr;
-  std::vector<PictureBox*> picPreview;  // element k at [k]; [0] unused
+  PreviewStack picPreview;              // element k at [k], drawn by picPreviews
   std::vector<std::string> FileList;    // the "*.psd" files of AppDir
   QListWidget* lstImages = nullptr;
   QPushButton* cmdItemDel = nullptr;

@@ -117,8 +117,9 @@ void frmMain::CreateControls() {
   vscPreviews->setPageStep(5);
   connect(vscPreviews, &QScrollBar::valueChanged, this, [this] { vscPreviews_Change(); });
 
-  picPreview.assign(1, nullptr);
-  picPreview.push_back(CreatePreview(1));
+  // The previews are drawn by the panel; it takes the focus for them.
+  picPreview.SetLeft(TwipsToPixels(15));
+  ConnectPreviews();
 
   lstImages = new QListWidget(client_);
   lstImages->setObjectName(QStringLiteral("lstImages"));
@@ -187,25 +188,6 @@ void frmMain::CreateControls() {
   hscMain->setSingleStep(8);
   hscMain->setPageStep(64);
   connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
-}
-
-PictureBox* frmMain::CreatePreview(int16_t index) {
-  auto* preview = new PictureBox(picPreviews->Inner());
-  preview->setObjectName(QStringLiteral("picPreview%1").arg(index));
-  preview->setFocusPolicy(Qt::StrongFocus);
-  preview->resize(0, 0);
-  picPreviews->PlaceChild(preview, TwipsToPixels(15), 0);
-  preview->hide();
-  preview->SetBackColor(0xFFFFFF);
-  connect(preview, &PictureBox::GotFocus, this, [this, index] { picPreview_GotFocus(index); });
-  connect(preview, &PictureBox::MouseDown, this,
-          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseDown(index, button); });
-  connect(preview, &PictureBox::MouseMove, this,
-          [this, index](Qt::MouseButtons buttons, int x, int y) { picPreview_MouseMove(index, buttons, x, y); });
-  connect(preview, &PictureBox::MouseUp, this,
-          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseUp(index, button); });
-  connect(preview, &PictureBox::DblClick, this, [this, index] { picPreview_DblClick(index); });
-  return preview;
 }
 
 void frmMain::Form_Load() {
@@ -334,27 +316,16 @@ clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string
   const auto k = static_cast<int16_t>(PackImages.size());
   vscPreviews->setMaximum(k);
   // Previews stack downwards, each under a caption line of CaptionHeight.
-  PictureBox* preview = nullptr;
-  if (k == 1) {
-    preview = picPreview[1];
-    picPreviews->SetChildTop(preview, CaptionHeight + 1);
-  } else {
-    preview = CreatePreview(k);
-    picPreview.push_back(preview);
-    const PictureBox* above = picPreview[static_cast<size_t>(k - 1)];
-    picPreviews->SetChildTop(preview, NextPreviewTop(picPreviews->ChildTop(above), above->height(), CaptionHeight));
-  }
-  preview->hide();
+  const int32_t top = k == 1 ? CaptionHeight + 1
+                             : NextPreviewTop(picPreview.Top(k - 1), picPreview[static_cast<size_t>(k - 1)].height,
+                                              CaptionHeight);
   // GetIndex answers "no entry" when no definition is loaded.
   const int16_t j = PackConfig.GetIndex(Name);
   image.SetName(j < 0 ? Name : PackConfig.FileTitle(j));
-  preview->resize(image.Width(), image.Height());
-  preview->SetBackColor(StripBackColor);
-  // Drawn once; from then on the preview repaints from its picture.
-  preview->SetAutoRedraw(true);
-  image.Show(*preview, 0, 0);
-  preview->SetAutoRedraw(false);
-  preview->show();
+  // The preview is drawn from the image whenever it comes into view, on the
+  // colour it has now.
+  picPreview.Append(top, image.Width(), image.Height(), StripBackColor);
+  picPreviews->update();
   return &image;
 }
 
