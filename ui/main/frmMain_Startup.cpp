@@ -13,6 +13,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -279,6 +280,12 @@ int32_t frmMain::LoadPackFiles() {
   }
 
   int32_t maxWidth = 0;
+  // The status is drawn whenever its percentage changes, and otherwise at most
+  // every 20 ms: that keeps it moving, while drawing it for each of thousands of
+  // small files would take longer than loading them.
+  using Clock = std::chrono::steady_clock;
+  int32_t shownPercent = -1;
+  Clock::time_point shownAt;
   for (int16_t i = 0; i < count; ++i) {
     std::string source, name;
     int32_t offset = 1;
@@ -292,7 +299,13 @@ int32_t frmMain::LoadPackFiles() {
     }
     const clsImage* img = LoadPreviewImage(source, name, offset);
     if (img && maxWidth < img->Width()) maxWidth = img->Width();
-    ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
+    const int32_t percent = ProgressPercent(count, i + 1);
+    const Clock::time_point now = Clock::now();
+    if (percent != shownPercent || now - shownAt >= std::chrono::milliseconds(20)) {
+      ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
+      shownPercent = percent;
+      shownAt = now;
+    }
   }
 
   const std::string where = fromArchive ? "[自己展開書庫：" + PackArchive.ExeFileName() + "]"
