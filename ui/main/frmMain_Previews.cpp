@@ -242,10 +242,11 @@ bool frmMain::picPreviews_KeyDown(const QKeyEvent& event) {
       MovePreviewSelection(1);
       return true;
     case Qt::Key_Tab:
+    case Qt::Key_Backtab: {
       // At either end the focus goes on to the window's other controls.
-      return mods == Qt::NoModifier && MovePreviewSelection(1);
-    case Qt::Key_Backtab:
-      return MovePreviewSelection(-1);
+      const bool back = event.key() == Qt::Key_Backtab || mods == Qt::ShiftModifier;
+      return (back || mods == Qt::NoModifier) && MovePreviewSelection(back ? -1 : 1);
+    }
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
