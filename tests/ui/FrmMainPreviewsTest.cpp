@@ -215,6 +215,9 @@ class FrmMainPreviewsTest : public QObject {
     QCOMPARE(W().vscPreviews->value(), 4);
     QCOMPARE(W().SelectedPreview, int16_t(7));
     QVERIFY(Marked(7));
+    Key(Qt::Key_Down);  // in view already: nothing scrolls
+    QCOMPARE(W().vscPreviews->value(), 4);
+    QCOMPARE(W().SelectedPreview, int16_t(8));
   }
 
   // A display name longer than its preview is wide shows whole as a tooltip.

@@ -281,7 +281,10 @@ bool frmMain::MovePreviewSelection(int step) {
 void frmMain::ScrollPreviewIntoView(int16_t Index) {
   const int first = picPreview.FirstVisible();
   if (first == 0 || Index < 1 || Index > PackImageCount()) return;
-  const int v = Index < first ? Index : picPreview.FirstShowing(Index, picPreview.Top(first), picPreviews->InnerHeight());
+  // Up to the top when it is above; down only as far as needed when it is below.
+  const int v = Index < first ? Index
+                              : std::max(first, picPreview.FirstShowing(Index, picPreview.Top(first),
+                                                                        picPreviews->InnerHeight()));
   if (v != first) vscPreviews->setValue(v);
 }
 
