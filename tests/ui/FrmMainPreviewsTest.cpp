@@ -1,6 +1,7 @@
 // The preview panel, offscreen, driven with the mouse, the wheel and the keys:
 // what is selected and marked, what the popup then adds, where the previews
 // stand after scrolling, also in a pack of 5000 images.
+#include <QDrag>
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
@@ -65,6 +66,7 @@ class FrmMainPreviewsTest : public QObject {
     const uint32_t highlight = GetSysColor(syscolor::kHighlight);
     return W().picPreviews->Point(1, top - 2) == highlight && W().picPreviews->Point(0, top + 8) == highlight;
   }
+  static uint32_t Rgb(QRgb rgb) { return PictureBox::FromQRgb(rgb); }
   QString ListLines() {
     QStringList lines;
     for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();
@@ -218,6 +220,27 @@ class FrmMainPreviewsTest : public QObject {
     Key(Qt::Key_Down);  // in view already: nothing scrolls
     QCOMPARE(W().vscPreviews->value(), 4);
     QCOMPARE(W().SelectedPreview, int16_t(8));
+  }
+
+  // A left press moved past the drag distance drags the preview's index with
+  // the program's process id; a shorter move starts nothing.
+  void APressAndMoveDragsThePreview() {
+    Start(10);
+    W().vscPreviews->setValue(3);
+    const QPoint at = PreviewPoint(5);
+    QTest::mousePress(Panel(), Qt::LeftButton, {}, at);
+    QTest::mouseMove(Panel(), at + QPoint(1, 0));
+    QVERIFY(Panel()->findChildren<QDrag*>().isEmpty());
+    // A platform whose drag waits for the user has it cancelled; offscreen it
+    // ends at once.
+    QTimer::singleShot(0, this, [] { QDrag::cancel(); });
+    QTest::mouseMove(Panel(), at + QPoint(0, QApplication::startDragDistance()));
+    const auto* drag = Panel()->findChild<QDrag*>();
+    QVERIFY(drag);
+    QCOMPARE(drag->mimeData()->data(QStringLiteral("application/x-quelo-preview")),
+             QByteArray::number(QCoreApplication::applicationPid()) + " 5");
+    QCOMPARE(Rgb(drag->pixmap().toImage().pixel(0, 0)), Colour(5));
+    QCOMPARE(W().SelectedPreview, int16_t(5));
   }
 
   // A display name longer than its preview is wide shows whole as a tooltip.

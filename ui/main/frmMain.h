@@ -138,7 +138,8 @@ class frmMain : public QMainWindow {
   std::string progressText_;
   bool progressShown_ = false;
 
-  // A left press on a preview that may become a drag.
+  // A left press on a preview that may become a drag, and where it was, in
+  // the panel's pixels.
   int16_t dragIndex_ = 0;
   QPoint dragStart_;
   // The preview a button went down on: its release belongs to it.

@@ -64,6 +64,7 @@ void frmMain::ConnectPreviews() {
   // release and moves of a press stay with the preview it went down on.
   connect(picPreviews, &PictureBox::MouseDown, this, [this](Qt::MouseButton button, int x, int y) {
     pressedPreview_ = static_cast<int16_t>(picPreview.IndexAt(x, y));
+    dragStart_ = QPoint(x, y);
     if (pressedPreview_ > 0) picPreview_MouseDown(pressedPreview_, button);
   });
   connect(picPreviews, &PictureBox::MouseMove, this, [this](Qt::MouseButtons buttons, int x, int y) {
@@ -154,15 +155,14 @@ void frmMain::picPreview_MouseDown(int16_t Index, Qt::MouseButton Button) {
   if (!picPreviews->hasFocus()) picPreviews->setFocus(Qt::MouseFocusReason);
   picPreview_GotFocus(Index);
   if (Button != Qt::LeftButton) return;
-  // The drag starts once the pointer has moved a little, so that a double click
-  // still reaches the preview.
+  // The drag starts once the pointer has moved a little from where it was
+  // pressed, so that a double click still reaches the preview.
   dragIndex_ = Index;
-  dragStart_ = QCursor::pos();
 }
 
-void frmMain::picPreview_MouseMove(int16_t Index, Qt::MouseButtons Buttons, int, int) {
+void frmMain::picPreview_MouseMove(int16_t Index, Qt::MouseButtons Buttons, int X, int Y) {
   if (!(Buttons & Qt::LeftButton) || dragIndex_ != Index) return;
-  if ((QCursor::pos() - dragStart_).manhattanLength() < QApplication::startDragDistance()) return;
+  if ((QPoint(X, Y) - dragStart_).manhattanLength() < QApplication::startDragDistance()) return;
   dragIndex_ = 0;
   pressedPreview_ = 0;
   auto* data = new QMimeData;
