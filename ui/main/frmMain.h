@@ -87,6 +87,7 @@ class frmMain : public QMainWindow {
   void FocusPreview(int16_t Index);
   void ConnectPreviews();
   void PaintPreviews(QPainter& painter, const QRect& exposed);
+  // The picture preview Index shows; valid until the next call.
   const QImage& PreviewPicture(int16_t Index);
   bool picPreviews_KeyDown(const QKeyEvent& event);
   bool MovePreviewSelection(int step);
