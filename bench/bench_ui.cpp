@@ -1,13 +1,26 @@
-// Figures for the main window, offscreen: opening a pack of 1000 PSD images of
-// 48 x 48 appended to an executable (construction to the final status text),
-// RedrawStrip(0) over 20 images of 256 x 256, and a drag over them.
+// Figures for the main window:
+// - opening a pack of 1 000, 10 000 and 32 767 PSD images of 48 x 48 with soft
+//   alpha, appended to an executable, the first 100 with a display title: the time from
+//   the window's construction to the final status text, and on to the end of
+//   the event processing that follows; the peak resident memory (VmHWM); one
+//   scroll step of the panel. Each open runs in a process of its own, so that
+//   peaks don't mix, once offscreen and once on an X server without a window
+//   manager (xvfb-run), where the window is on screen while the pack loads;
+// - RedrawStrip(0) over 20 images of 256 x 256, and a drag over them.
+//
+// bench_ui [--runs N] [--no-xvfb]      the whole table
+// bench_ui --open EXE                  one open of the pack appended to EXE
 #include <QApplication>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "archive/PackWriters.h"
@@ -29,7 +42,8 @@ class FrmMainBench {
       w.AddStripImage(k, position);
     }
   }
-  static void ScrollPreviews(quelo::ui::frmMain& w, int value) { w.vscPreviews->setValue(value); }
+  static QScrollBar& Scroll(quelo::ui::frmMain& w) { return *w.vscPreviews; }
+  static int Count(quelo::ui::frmMain& w) { return w.PackImageCount(); }
   static QString Status(quelo::ui::frmMain& w) { return w.picProgress->PrintedTexts().back().text; }
   static void DragOver(quelo::ui::frmMain& w, float x) { w.picMain_DragOver(x); }
 };
@@ -38,56 +52,80 @@ namespace {
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-void Report(const char* what, std::vector<double> ms, double goal) {
-  std::sort(ms.begin(), ms.end());
-  std::printf("%-44s min %8.2f ms  median %8.2f ms  (goal < %.0f ms, %zu runs)\n", what, ms.front(),
-              ms[ms.size() / 2], goal, ms.size());
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
 }
 
-}  // namespace
+// Peak resident memory of this process, in bytes.
+double PeakResident() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) * 1024;
+  return 0;
+}
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  quelo::platform::SetSysColorSource(&quelo::platform::qt::PaletteSysColor);
-  quelo::test::TempDir dir;
-  const std::string self = QCoreApplication::applicationFilePath().toStdString();
+// One open, in this process: "RESULT images open-ms idle-ms peak-bytes scroll-ms".
+int OpenOnce(const std::string& exe) {
+  quelo::platform::OverrideExecutablePath(exe);
+  const auto start = Clock::now();
+  auto w = std::make_unique<quelo::ui::frmMain>();
+  w->Form_Load();
+  const double open = Ms(Clock::now() - start);
+  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();
+  const double idle = Ms(Clock::now() - start);
+  const double peak = PeakResident();
+  // Steps down and back up, each with the repaint that follows.
+  QScrollBar& bar = FrmMainBench::Scroll(*w);
+  std::vector<double> steps;
+  for (int run = 0; run < 40 && FrmMainBench::Count(*w) > 1; ++run) {
+    const auto t = Clock::now();
+    bar.setValue(bar.value() + (run < 20 ? 1 : -1));
+    QCoreApplication::processEvents();
+    steps.push_back(Ms(Clock::now() - t));
+  }
+  std::fprintf(stderr, "final status: %s\n", FrmMainBench::Status(*w).toStdString().c_str());
+  std::printf("RESULT %d %.2f %.2f %.0f %.3f\n", FrmMainBench::Count(*w), open, idle, peak, Median(steps));
+  return 0;
+}
 
-  // 1000 members of 48 x 48 with soft alpha, appended to a copy of this program.
+struct Result {
+  int images = 0;
+  double open = 0, idle = 0, peak = 0, scroll = 0;
+};
+
+bool RunChild(const std::string& command, Result* r) {
+  FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+  if (!pipe) return false;
+  char line[256];
+  bool found = false;
+  while (std::fgets(line, sizeof line, pipe))
+    if (std::sscanf(line, "RESULT %d %lf %lf %lf %lf", &r->images, &r->open, &r->idle, &r->peak, &r->scroll) == 5)
+      found = true;
+  return pclose(pipe) == 0 && found;
+}
+
+// A pack of `count` 48 x 48 RGBA PSD images, the first 100 with a title in the definition.
+std::string MakePack(const quelo::test::TempDir& dir, const std::string& self, int count) {
+  quelo::PackDefinition def;
+  def.PackName = "bench";
   std::vector<quelo::PackMember> members;
-  for (int i = 0; i < 1000; ++i) {
+  members.push_back({"!quelo.ini", {}, 0});
+  for (int i = 0; i < count; ++i) {
     char name[32];
-    std::snprintf(name, sizeof name, "icon%04d.psd", i);
+    std::snprintf(name, sizeof name, "icon%05d.psd", i);
+    if (i < 100) def.Files.push_back({name, std::string("アイコン ") + name, "", ""});  // the most a definition holds
     members.push_back({name, quelo::test::MakePsd(48, 48, 4, quelo::test::PatternPixels(48, 48, 4, i % 7)), 0});
   }
-  const std::string exe = dir.File("quelo");
+  members[0].Data = quelo::SerializeDefinition(def);
+  const std::string exe = dir.File("quelo-" + std::to_string(count));
   quelo::WritePackExecutable(self, members, exe);
-  quelo::platform::OverrideExecutablePath(exe);
+  return exe;
+}
 
-  std::vector<double> load;
-  for (int run = 0; run < 5; ++run) {
-    const auto start = Clock::now();
-    auto w = std::make_unique<quelo::ui::frmMain>();
-    w->Form_Load();
-    load.push_back(Ms(Clock::now() - start));
-    if (run == 0) std::printf("final status: %s\n", FrmMainBench::Status(*w).toStdString().c_str());
-  }
-  Report("open pack of 1000 x 48x48 PSD members", load, 500);
-
-  {
-    quelo::ui::frmMain w;
-    w.Form_Load();
-    std::vector<double> scroll;
-    for (int run = 0; run < 20; ++run) {
-      const auto start = Clock::now();
-      FrmMainBench::ScrollPreviews(w, run % 2 == 0 ? 2 : 1);
-      QCoreApplication::processEvents();  // the repaint that follows
-      scroll.push_back(Ms(Clock::now() - start));
-    }
-    Report("scroll the 1000-preview panel one step", scroll, 100);
-  }
-
-  // 20 images of 256 x 256 as loose files, all of them in the strip.
+void StripRedraw() {
   quelo::test::TempDir loose;
   for (int i = 0; i < 20; ++i) {
     char name[32];
@@ -104,7 +142,9 @@ int main(int argc, char** argv) {
     FrmMainBench::RedrawAll(w);
     redraw.push_back(Ms(Clock::now() - start));
   }
-  Report("RedrawStrip(0), 20 x 256x256", redraw, 10);
+  std::sort(redraw.begin(), redraw.end());
+  std::printf("RedrawStrip(0), 20 x 256x256: min %.2f ms  median %.2f ms  (goal < 10 ms, 30 runs)\n", redraw.front(),
+              Median(redraw));
   // A drag over that strip: each event clears the marker and draws it anew.
   std::vector<double> dragOver;
   for (int run = 0; run < 200; ++run) {
@@ -113,7 +153,75 @@ int main(int argc, char** argv) {
     QCoreApplication::processEvents();  // the repaint that follows
     dragOver.push_back(Ms(Clock::now() - start));
   }
-  Report("drag over the 20 x 256x256 strip, one event", dragOver, 5);
+  std::sort(dragOver.begin(), dragOver.end());
+  std::printf("drag over the 20 x 256x256 strip, one event: min %.2f ms  median %.2f ms  (goal < 5 ms, 200 runs)\n",
+              dragOver.front(), Median(dragOver));
   quelo::platform::OverrideExecutablePath("");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string openExe;
+  int runs = 3;
+  bool xvfb = true;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--open") && i + 1 < argc) openExe = argv[++i];
+    else if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+    else if (!std::strcmp(argv[i], "--no-xvfb")) xvfb = false;
+  }
+  if (openExe.empty() || qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  quelo::platform::SetSysColorSource(&quelo::platform::qt::PaletteSysColor);
+  if (!openExe.empty()) return OpenOnce(openExe);
+
+  const std::string self = QCoreApplication::applicationFilePath().toStdString();
+  quelo::test::TempDir dir;
+  // The empty program: a copy without a pack in a folder without images.
+  quelo::test::TempDir empty;
+  quelo::test::WriteAll(empty.File("quelo"), quelo::test::ReadAll(self));
+  std::map<int, std::string> packs{{0, empty.File("quelo")}};
+  for (int count : {1000, 10000, 32767}) packs[count] = MakePack(dir, self, count);
+
+  struct Platform {
+    const char* name;
+    std::string prefix;
+  };
+  std::vector<Platform> platforms{{"offscreen", "QT_QPA_PLATFORM=offscreen "}};
+  if (xvfb) platforms.push_back({"Xvfb", "xvfb-run -a -s '-screen 0 1280x800x24' env QT_QPA_PLATFORM=xcb "});
+  std::printf("%-9s %7s %12s %12s %12s %10s %12s\n", "platform", "images", "open min ms", "open med ms",
+              "idle med ms", "peak MB", "scroll ms");
+  for (const Platform& platform : platforms) {
+    std::map<int, double> median;
+    std::map<int, double> peak;
+    for (const auto& [count, exe] : packs) {
+      std::vector<double> open, idle, scroll;
+      Result r;
+      for (int run = 0; run < runs; ++run) {
+        if (!RunChild(platform.prefix + "'" + self + "' --open '" + exe + "'", &r)) {
+          std::printf("%-9s %7d  failed\n", platform.name, count);
+          break;
+        }
+        open.push_back(r.open);
+        idle.push_back(r.idle);
+        scroll.push_back(r.scroll);
+        if (run == 0) peak[count] = r.peak;
+      }
+      if (open.empty()) continue;
+      median[count] = Median(open);
+      std::printf("%-9s %7d %12.1f %12.1f %12.1f %10.1f %12.3f\n", platform.name, r.images,
+                  *std::min_element(open.begin(), open.end()), Median(open), Median(idle), peak[count] / 1e6,
+                  Median(scroll));
+    }
+    if (median.count(1000) && median.count(10000))
+      std::printf("%-9s ratio 10000/1000 open: %.1f (goal <= 12)\n", platform.name, median[10000] / median[1000]);
+    if (peak.count(0) && peak.count(10000)) {
+      const double goal = 10000.0 * 48 * 48 * 4 * 1.3 + peak[0];
+      std::printf("%-9s peak for 10000: %.1f MB, goal <= %.1f MB (92.2 MB x 1.3 + empty program %.1f MB)\n",
+                  platform.name, peak[10000] / 1e6, goal / 1e6, peak[0] / 1e6);
+    }
+  }
+  std::printf("goals: open 1000 < 100 ms, 10000 < 1000 ms, 32767 < 3000 ms; scroll step < 1 ms\n");
+  StripRedraw();
   return 0;
 }

@@ -47,6 +47,9 @@ bool ByteSource::OpenFile(const std::string& fileName, int64_t position) {
 void ByteSource::Close() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
+  // Image objects keep their source for their whole life: a closed one holds
+  // no buffer.
+  std::vector<uint8_t>().swap(buffer_);
   kind_ = Kind::None;
   failed_ = false;
   begin_ = cur_ = end_ = nullptr;

@@ -19,6 +19,7 @@
 #include "support/TempDir.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/MainWindowHarness.h"
 
 using quelo::platform::GetSysColor;
 using quelo::platform::MsgResult;
@@ -53,32 +54,16 @@ std::unique_ptr<QMimeData> PreviewData(int index, qint64 pid = QCoreApplication:
 
 }  // namespace
 
-class FrmMainDragDropTest : public QObject {
+class FrmMainDragDropTest : public QObject, protected quelo::test::MainWindowHarness {
   Q_OBJECT
 
  private:
-  std::unique_ptr<quelo::test::TempDir> dir_;
-  std::unique_ptr<quelo::test::RecordingDialogs> dialogs_;
-  std::unique_ptr<frmMain> window_;
-
-  frmMain& W() { return *window_; }
-  void StartLoose(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
-    for (const auto& [name, bytes] : files) quelo::test::WriteAll(dir_->File(name), bytes);
-    quelo::platform::OverrideExecutablePath(dir_->File("quelo"));
-    window_ = std::make_unique<frmMain>();
-    window_->Form_Load();
-  }
   // The strip of a.psd (red, 32 wide), b.psd (green, 40) and c.psd (blue, 48),
   // all 32 high, with the given images double-clicked into it.
   void StartRgb(std::initializer_list<int> strip) {
     StartLoose({{"a.psd", SolidPsd(32, 32, kRed)}, {"b.psd", SolidPsd(40, 32, kGreen)},
                 {"c.psd", SolidPsd(48, 32, kBlue)}});
-    for (int k : strip) QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton);
-  }
-  QString ListLines() {
-    QStringList lines;
-    for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();
-    return lines.join(' ');
+    for (int k : strip) DoubleClickPreview(k);
   }
   // A drag event of `type` at canvas x (row 5) on `target`; whether it was
   // accepted. It starts with the opposite answer, so that only the handler's own
@@ -109,16 +94,8 @@ class FrmMainDragDropTest : public QObject {
   void Press(int x, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(W().picMain, button, {}, QPoint(x, 5)); }
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<quelo::test::TempDir>();
-    dialogs_ = std::make_unique<quelo::test::RecordingDialogs>();
-  }
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-    quelo::platform::OverrideExecutablePath("");
-    dir_.reset();
-  }
+  void init() { SetUpWindow(); }
+  void cleanup() { TearDownWindow(); }
 
   // The marker: three red lines 3 pixels wide, each pixel the pen OR NOT what
   // shows below it, at the gap the drop would fill, on the overlay only.
@@ -136,8 +113,8 @@ class FrmMainDragDropTest : public QObject {
     QCOMPARE(Kept(150, 30), background);
 
     // Images of 32 and 48: after the first +1, between them 32, after the last -2.
-    QTest::mouseDClick(W().picPreview[1], Qt::LeftButton);
-    QTest::mouseDClick(W().picPreview[3], Qt::LeftButton);
+    DoubleClickPreview(1);
+    DoubleClickPreview(3);
     for (auto [x, marker] : {std::pair{10, 1}, {16, 32}, {40, 32}, {56, 78}}) {
       QVERIFY(DragOver(x, *data));
       const QImage shown = W().picMain->grab().toImage();
@@ -177,7 +154,7 @@ class FrmMainDragDropTest : public QObject {
   // With 20 entries a drop shows the limit and changes nothing, marker included.
   void DropOnAFullStripShowsTheLimit() {
     StartRgb({});
-    for (int i = 0; i < 20; ++i) QTest::mouseDClick(W().picPreview[1], Qt::LeftButton);
+    for (int i = 0; i < 20; ++i) DoubleClickPreview(1);
     const QImage before = W().picMain->grab().toImage();
     const auto data = PreviewData(2);
     QVERIFY(DragOver(100, *data));
@@ -231,7 +208,7 @@ class FrmMainDragDropTest : public QObject {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
     for (int i = 1; i <= 9; ++i) files.push_back({"p" + std::to_string(i) + ".psd", SolidPsd(16, 16, kRed)});
     StartLoose(files);
-    for (int k : {1, 6}) QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton);
+    for (int k : {1, 6}) DoubleClickPreview(k);
     W().vscPreviews->setValue(8);
     Press(20);  // p6: shown from p5 on
     QCOMPARE(W().vscPreviews->value(), 5);
@@ -302,7 +279,7 @@ class FrmMainDragDropTest : public QObject {
     const int inner = W().picMainFrame->InnerHeight(), bar = W().hscMain->height();
     QCOMPARE(W().picMain->y(), (inner - 60 - bar) / 2);
 
-    QTest::mouseDClick(W().picPreview[1], Qt::LeftButton);
+    DoubleClickPreview(1);
     QWheelEvent down(QPointF(10, 2), W().picMain->mapToGlobal(QPointF(10, 2)), {}, QPoint(0, -120), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(W().picMain, &down);
@@ -320,7 +297,7 @@ class FrmMainDragDropTest : public QObject {
     QCOMPARE(W().hscMain->maximum(), 0);
     QCoreApplication::sendEvent(W().picMain, &down);  // a disabled bar takes no wheel
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), (W().picMainFrame->InnerWidth() - 300) / 2);
-    QTest::mouseDClick(W().picPreview[1], Qt::LeftButton);
+    DoubleClickPreview(1);
     QCOMPARE(W().hscMain->value(), value);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - value);
   }

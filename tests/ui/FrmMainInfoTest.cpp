@@ -17,6 +17,7 @@
 #include "ui/info/frmAbout.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/MainWindowHarness.h"
 
 using quelo::ui::frmAbout;
 using quelo::ui::frmMain;
@@ -24,7 +25,7 @@ using quelo::ui::PictureBox;
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using quelo::test::Q;
 
 std::vector<uint8_t> Psd(int width, int height) {
   return quelo::test::MakePsd(width, height, 4, quelo::test::PatternPixels(width, height, 4, 3));
@@ -41,20 +42,10 @@ QList<frmAbout*> FileWindows() {
 
 }  // namespace
 
-class FrmMainInfoTest : public QObject {
+class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness {
   Q_OBJECT
 
  private:
-  std::unique_ptr<quelo::test::TempDir> dir_;
-  std::unique_ptr<quelo::test::RecordingDialogs> dialogs_;
-  std::unique_ptr<frmMain> window_;
-
-  frmMain& W() { return *window_; }
-  void Start(const std::string& exe) {
-    quelo::platform::OverrideExecutablePath(exe);
-    window_ = std::make_unique<frmMain>();
-    window_->Form_Load();
-  }
   // Two images and a definition, appended to a copy of this program.
   std::string StartArchive() {
     quelo::PackDefinition def;
@@ -65,13 +56,13 @@ class FrmMainInfoTest : public QObject {
                                {{"!quelo.ini", quelo::SerializeDefinition(def), 0}, {"a.psd", Psd(16, 16), 0},
                                 {"b.psd", Psd(24, 16), 0}},
                                exe);
-    Start(exe);
+    StartIn(exe);
     return exe;
   }
   // Opens `menu` from the menu bar (or over preview `k` for the popup) and clicks `entry`.
   void ChooseFromMenu(QMenu* menu, QAction* entry, int k = 0) {
     if (k > 0) {
-      QTest::mouseRelease(W().picPreview[static_cast<size_t>(k)], Qt::RightButton);
+      ClickPreview(k, Qt::RightButton);
     } else {
       QMenuBar* bar = W().menuBar();
       QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
@@ -79,31 +70,21 @@ class FrmMainInfoTest : public QObject {
     QVERIFY(menu->isVisible());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
   }
-  void SelectPreview(int k) { QTest::mouseClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton); }
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<quelo::test::TempDir>();
-    dialogs_ = std::make_unique<quelo::test::RecordingDialogs>();
-  }
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-    quelo::platform::OverrideExecutablePath("");
-    dir_.reset();
-  }
+  void init() { SetUpWindow(); }
+  void cleanup() { TearDownWindow(); }
 
-  // Nothing before a preview is selected; then one window per request, given
-  // the member's name; "quelo の終了(&X)" closes them with the main window.
+  // Nothing before a preview is selected; then one window per request (the
+  // popup's right press selects its preview), given the member's name;
+  // "quelo の終了(&X)" closes them with the main window.
   void FilePropertyWindowsOpenPerRequestAndCloseWithTheMainWindow() {
     const std::string exe = StartArchive();
-    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty, 1);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QVERIFY(FileWindows().isEmpty());
 
-    SelectPreview(1);
     ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty, 1);
-    SelectPreview(2);
+    ClickPreview(2);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     const QList<frmAbout*> windows = FileWindows();
     QCOMPARE(windows.size(), 2);
@@ -133,8 +114,8 @@ class FrmMainInfoTest : public QObject {
   // A pack from the folder: the window is given the file's full path.
   void FilePropertiesOfALooseFileNameItsPath() {
     quelo::test::WriteAll(dir_->File("a.psd"), Psd(8, 8));
-    Start(dir_->File("quelo"));
-    SelectPreview(1);
+    StartIn(dir_->File("quelo"));
+    ClickPreview(1);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QCOMPARE(FileWindows().size(), 1);
     const QStringList lines = FileWindows()[0]->InfoText().split("\r\n");
@@ -164,7 +145,7 @@ class FrmMainInfoTest : public QObject {
     LookAtModalWindow([&] { QTest::mouseClick(W().imgBanner, Qt::LeftButton, {}, QPoint(10, 100)); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpAbout); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpPackInfo); }, look);
-    SelectPreview(1);
+    ClickPreview(1);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty, 1); }, look);
     const QString version = QStringLiteral("quelo のバージョン情報||1|1");
     const QString pack = QStringLiteral("パッケージ テストパック の情報|[パッケージ名] テストパック|1|1");

@@ -19,22 +19,17 @@
 #include "support/TempDir.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/MainWindowHarness.h"
 
 using quelo::platform::MsgResult;
 using quelo::test::MakePsd;
 using quelo::test::PatternPixels;
 using quelo::test::ReadAll;
 using quelo::ui::frmMain;
+using quelo::test::Q;
+using quelo::test::SolidPsd;
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-std::vector<uint8_t> SolidPsd(int width, int height, uint32_t colour) {
-  std::vector<uint8_t> pixels;
-  for (int i = 0; i < width * height * 3; ++i) pixels.push_back(static_cast<uint8_t>(colour >> (8 * (i % 3))));
-  return MakePsd(width, height, 3, pixels);
-}
 
 // A file as Pillow reads it: its format, mode and pixels (converted to RGBA).
 struct Decoded {
@@ -74,31 +69,11 @@ QImage Rgb32(const QImage& image) { return image.convertToFormat(QImage::Format_
 
 }  // namespace
 
-class FrmMainSavingTest : public QObject {
+class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarness {
   Q_OBJECT
 
  private:
-  std::unique_ptr<quelo::test::TempDir> dir_;
-  std::unique_ptr<quelo::test::RecordingDialogs> dialogs_;
-  std::unique_ptr<frmMain> window_;
-
-  void StartIn(const std::string& exe) {
-    quelo::platform::OverrideExecutablePath(exe);
-    window_ = std::make_unique<frmMain>();
-    window_->Form_Load();
-  }
-  void StartLoose(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
-    for (const auto& [name, bytes] : files) quelo::test::WriteAll(dir_->File(name), bytes);
-    StartIn(dir_->File("quelo"));
-  }
-  frmMain& W() { return *window_; }
-  void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton); }
-  void ClickPreview(int k) {
-    QTest::mouseClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton);
-    QCOMPARE(W().SelectedPreview, int16_t(k));
-  }
   QImage CanvasImage() { return Rgb32(W().picMain->Image()); }
-  QString Status() { return W().picProgress->PrintedTexts().back().text; }
   QStringList Files() { return QDir(Q(dir_->Path())).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name); }
   // The strip 32 x 32 (opaque) + 48 x 32 (soft alpha), 80 x 32 in all.
   void StartWithTwoImageStrip() {
@@ -111,17 +86,8 @@ class FrmMainSavingTest : public QObject {
   }
 
  private slots:
-  void init() {
-    dir_ = std::make_unique<quelo::test::TempDir>();
-    dialogs_ = std::make_unique<quelo::test::RecordingDialogs>();
-  }
-  void cleanup() {
-    quelo::platform::FailWritesAfter(-1);
-    window_.reset();
-    dialogs_.reset();
-    quelo::platform::OverrideExecutablePath("");
-    dir_.reset();
-  }
+  void init() { SetUpWindow(); }
+  void cleanup() { TearDownWindow(); }
 
   // "名前を付けて保存(&A)" as a 24-bit uncompressed BMP and as a PNG, both equal to
   // the canvas; then "上書き保存(&S)" writes the same file again, without a dialog.
@@ -218,7 +184,7 @@ class FrmMainSavingTest : public QObject {
     QCOMPARE(Rgb32(clipboard->image()), CanvasImage());
     ClickPreview(1);
     W().mnuPopPreviewsCopy->trigger();
-    QCOMPARE(Rgb32(clipboard->image()), Rgb32(W().picPreview[1]->Image()));
+    QCOMPARE(Rgb32(clipboard->image()), Rgb32(W().PreviewPicture(1)));
     QCOMPARE(clipboard->image().size(), QSize(32, 32));
   }
 
@@ -311,7 +277,7 @@ class FrmMainSavingTest : public QObject {
     QCOMPARE(W().StripBackColor, 0u);
     QCOMPARE(Status(), QStringLiteral("再描画が終了しました"));
     const QImage canvas = CanvasImage();
-    const QImage preview = Rgb32(W().picPreview[1]->Image());
+    const QImage preview = Rgb32(W().PreviewPicture(1));
     for (int y = 0; y < 32; ++y) {
       for (int x = 0; x < 32; ++x) {
         const uint8_t* p = &rgba[static_cast<size_t>((y * 32 + x) * 4)];

@@ -15,104 +15,51 @@
 #include "support/TempDir.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
+#include "ui/MainWindowHarness.h"
 
 using quelo::platform::GetSysColor;
 using quelo::platform::MsgResult;
 using quelo::ui::frmMain;
 using quelo::ui::PictureBox;
+using quelo::test::Q;
+using quelo::test::SolidPsd;
 namespace syscolor = quelo::platform::syscolor;
 
 namespace {
 
 constexpr uint32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000;
 
-// An opaque PSD of one colour (0x00BBGGRR).
-std::vector<uint8_t> SolidPsd(int width, int height, uint32_t colour) {
-  std::vector<uint8_t> pixels;
-  for (int i = 0; i < width * height * 3; ++i) pixels.push_back(static_cast<uint8_t>(colour >> (8 * (i % 3))));
-  return quelo::test::MakePsd(width, height, 3, pixels);
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 }  // namespace
 
-class FrmMainTest : public QObject {
+class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   Q_OBJECT
 
- private:
-  std::unique_ptr<quelo::test::TempDir> dir_;
-  std::unique_ptr<quelo::test::RecordingDialogs> dialogs_;
-  std::unique_ptr<frmMain> window_;
-
-  // The program runs as if it were the executable "quelo" in the pack folder.
-  void StartIn(const std::string& exe, const std::function<void(frmMain&)>& beforeLoad = {}) {
-    quelo::platform::OverrideExecutablePath(exe);
-    window_ = std::make_unique<frmMain>();
-    if (beforeLoad) beforeLoad(*window_);
-    window_->Form_Load();
-  }
-  void StartLoose(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
-    for (const auto& [name, bytes] : files) quelo::test::WriteAll(dir_->File(name), bytes);
-    StartIn(dir_->File("quelo"));
-  }
-  frmMain& W() { return *window_; }
-  // The pack's display names and the strip's lines, each joined with spaces.
-  QString Names() {
-    QStringList names;
-    for (int k = 1; k <= W().PackImageCount(); ++k) names << Q(W().PackImage(k).Name());
-    return names.join(' ');
-  }
-  QString ListLines() {
-    QStringList lines;
-    for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();
-    return lines.join(' ');
-  }
-  void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreview[static_cast<size_t>(k)], Qt::LeftButton); }
-  // A click on strip line `row` (none when -1), then on `button` (if any).
-  void Click(int row, QPushButton* button = nullptr) {
-    QListWidget* list = W().lstImages;
-    if (row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-    if (button) QTest::mouseClick(button, Qt::LeftButton);
-  }
-  uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
-  QSize CanvasSize() { return W().picMain->Image().size(); }
-  QString Status() { return W().picProgress->PrintedTexts().back().text; }
-
  private slots:
-  void init() {
-    dir_ = std::make_unique<quelo::test::TempDir>();
-    dialogs_ = std::make_unique<quelo::test::RecordingDialogs>();
-  }
-  void cleanup() {
-    window_.reset();
-    dialogs_.reset();
-    quelo::platform::OverrideExecutablePath("");
-    dir_.reset();
-  }
+  void init() { SetUpWindow(); }
+  void cleanup() { TearDownWindow(); }
 
   // The panel is as wide as the widest image; each preview sits under its caption band.
   void LooseFolderLoadsInAlphabeticalOrderWithoutRegardToCase() {
     StartLoose({{"b.psd", SolidPsd(32, 20, kRed)}, {"A.psd", SolidPsd(48, 30, kGreen)},
                 {"c.PSD", SolidPsd(40, 10, kBlue)}, {"notes.txt", {1, 2, 3}}});
     QCOMPARE(Names(), Q("A.psd b.psd c.PSD"));
-    QCOMPARE(W().picPreview[1]->Point(0, 0), kGreen);
+    QCOMPARE(PreviewPixel(1, 0, 0), kGreen);
     QCOMPARE(W().windowTitle(), QStringLiteral("quelo"));
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[カレントディレクトリ：") + Q(dir_->Path()) + "]");
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(W().centralWidget()->size(), QSize(652, 456));
     QCOMPARE(W().picPreviews->width(), 48 + 8 + 17);
     const int ch = W().CaptionHeight;
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[1]), ch + 1);
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[2]), ch + 1 + 30 + 1 + ch);
-    QCOMPARE(W().picPreviews->ChildLeft(W().picPreview[3]), 1);
+    QCOMPARE(W().picPreview[1].top, ch + 1);
+    QCOMPARE(W().picPreview[2].top, ch + 1 + 30 + 1 + ch);
+    QCOMPARE(W().picPreview[3].left, 1);
   }
 
   // An empty folder; resizing moves the strip area but not the list; closing the
   // window closes the file property windows.
   void EmptyFolderResizingAndClosing() {
     StartLoose({});
-    QVERIFY(W().picPreview[1]->isHidden());
+    QVERIFY(!W().picPreview[1].visible);
     QCOMPARE(W().picPreviews->width(), 8 + 17);
     const QRect panel = W().picPreviews->geometry(), frame = W().picMainFrame->geometry();
     const QRect list = W().lstImages->geometry();
@@ -172,7 +119,7 @@ class FrmMainTest : public QObject {
     quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(), members, exe);
     StartIn(exe);
     QCOMPARE(Names(), Q("絵1 絵2 絵3 絵4 絵5 絵6"));
-    QCOMPARE(W().picPreview[6]->width(), 16);
+    QCOMPARE(W().picPreview[6].width, 16);
     QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [テストパック]"));
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[自己展開書庫：") + Q(exe) + "]");
@@ -192,7 +139,7 @@ class FrmMainTest : public QObject {
   void PopupButtonsAndRedrawKeepListAndCanvasInStep() {
     StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
                 {"z.psd", SolidPsd(8, 8, kBlue)}});
-    QTest::mouseRelease(W().picPreview[2], Qt::RightButton);
+    QTest::mouseRelease(W().picPreviews, Qt::RightButton, {}, PreviewPoint(2));
     QVERIFY(W().mnuPopPreviews->isVisible());
     W().mnuPopPreviews->hide();
     W().mnuPopPreviewsAddFirst->trigger();  // nothing selected yet: nothing to add
@@ -298,9 +245,9 @@ class FrmMainTest : public QObject {
     StartLoose(files);
     QCOMPARE(W().vscPreviews->maximum(), 10);
     DoubleClickPreview(1);
-    const int top1 = W().picPreviews->ChildTop(W().picPreview[1]);
+    const int top1 = W().picPreview[1].top;
     W().vscPreviews->setValue(4);
-    QCOMPARE(W().picPreviews->ChildTop(W().picPreview[4]), top1);
+    QCOMPARE(W().picPreview[4].top, top1);
     QCOMPARE(W().SelectedPreview, int16_t(4));
     // The marking moved along: the caption band sits above preview 4.
     QCOMPARE(W().picPreviews->Point(1, top1 - 2), GetSysColor(syscolor::kHighlight));

@@ -3,6 +3,7 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -302,7 +303,7 @@ void PictureBox::GetRow(int32_t x, int32_t y, uint32_t* colours, int32_t count) 
   for (int64_t i = from; i < to; ++i) colours[i - x] = FromQRgb(line[i]);
 }
 
-void PictureBox::paintEvent(QPaintEvent*) {
+void PictureBox::paintEvent(QPaintEvent* event) {
   updatePending_ = false;
   QPainter p(this);
   const int b = BorderWidth();
@@ -326,6 +327,13 @@ void PictureBox::paintEvent(QPaintEvent*) {
   const QImage& picture = Image();
   if (!picture.isNull()) p.drawImage(b, b, picture);
   if (!overlay_.isNull() && overlay_.size() == picture.size()) p.drawImage(b, b, overlay_);
+  if (paintOver_) {
+    const QRect exposed = event->rect().translated(-b, -b) & QRect(0, 0, InnerWidth(), InnerHeight());
+    if (exposed.isEmpty()) return;
+    p.translate(b, b);
+    p.setClipRect(exposed);
+    paintOver_(p, exposed);
+  }
 }
 
 void PictureBox::ResizePicture(int width, int height) {
@@ -355,7 +363,8 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) emit DblClick();
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) emit DblClick(pos.x() - BorderWidth(), pos.y() - BorderWidth());
 }
 
 void PictureBox::focusInEvent(QFocusEvent* event) {

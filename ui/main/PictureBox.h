@@ -9,13 +9,18 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "image/Surface.h"
+
+class QPainter;
 
 namespace quelo::ui {
 
@@ -110,6 +115,11 @@ class PictureBox : public QWidget, public ISurface {
   static QRgb ToQRgb(uint32_t colour);
   static uint32_t FromQRgb(QRgb rgb);
 
+  // Drawn on every paint over the retained picture and the overlay, in inner
+  // pixels and clipped to the inner area, for the exposed inner rectangle:
+  // what the box shows without keeping it.
+  void SetPaintOver(std::function<void(QPainter&, const QRect&)> paint) { paintOver_ = std::move(paint); }
+
   // Resizes the box and its retained picture at once, so that a shrink followed
   // by a growth cuts off what fell outside even while the box is hidden.
   void ResizePicture(int width, int height);
@@ -118,7 +128,7 @@ class PictureBox : public QWidget, public ISurface {
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseUp(Qt::MouseButton button, int x, int y);
   void MouseMove(Qt::MouseButtons buttons, int x, int y);
-  void DblClick();
+  void DblClick(int x, int y);
   // Focus given by a click, the keyboard or the program; not the focus that
   // comes back when the window is activated again or a menu closes.
   void GotFocus();
@@ -159,6 +169,7 @@ class PictureBox : public QWidget, public ISurface {
   QImage overlay_;  // transparent where nothing was drawn; null when empty
   std::vector<PrintedText> printed_;
   bool updatePending_ = false;
+  std::function<void(QPainter&, const QRect&)> paintOver_;
 };
 
 }  // namespace quelo::ui

@@ -9,6 +9,7 @@
 // (background colour), frmMain_Info.cpp (the information windows).
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -19,13 +20,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
 #include "image/clsImage.h"
+#include "ui/main/PreviewStack.h"
 
 class QAction;
+class QKeyEvent;
+class QPainter;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -35,8 +40,12 @@ class QMimeData;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
+namespace quelo::test {
+class MainWindowHarness;
+}
 class FrmMainSavingTest;
 class FrmMainDragDropTest;
+class FrmMainPreviewsTest;
 class FrmMainBench;
 class FrmMainInfoTest;
 
@@ -63,15 +72,16 @@ class frmMain : public QMainWindow {
 
  private:
   friend class ::FrmMainTest;
+  friend class ::quelo::test::MainWindowHarness;
   friend class ::FrmMainSavingTest;
   friend class ::FrmMainDragDropTest;
+  friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
   friend class ::FrmMainInfoTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
   void CreateMenus();
-  PictureBox* CreatePreview(int16_t index);
   int32_t LoadPackFiles();
   clsImage* LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset);
   clsImage& PackImage(int index) const { return *PackImages.at(static_cast<size_t>(index - 1)); }
@@ -91,6 +101,14 @@ class frmMain : public QMainWindow {
   void picPreview_DblClick(int16_t Index);
   void vscPreviews_Change();
   void FocusPreview(int16_t Index);
+  void ConnectPreviews();
+  void PaintPreviews(QPainter& painter, const QRect& exposed);
+  // The picture preview Index shows; valid until the next call.
+  const QImage& PreviewPicture(int16_t Index);
+  bool picPreviews_KeyDown(const QKeyEvent& event);
+  bool MovePreviewSelection(int step);
+  void ScrollPreviewIntoView(int16_t Index);
+  void ShowPreviewPopup(int globalY);
 
   // ---- Strip list (frmMain_StripList.cpp) ----
   void AddStripImage(int16_t ImageIndex, int16_t& Position);
@@ -170,9 +188,15 @@ class frmMain : public QMainWindow {
   // The one version and pack window, while it is open.
   QPointer<frmAbout> about_;
 
-  // A left press on a preview that may become a drag.
+  // A left press on a preview that may become a drag, and where it was, in
+  // the panel's pixels.
   int16_t dragIndex_ = 0;
   QPoint dragStart_;
+  // The preview a button went down on: its release belongs to it.
+  int16_t pressedPreview_ = 0;
+  // The pictures of the previews in view, drawn from their images when first
+  // shown and dropped when they leave the view.
+  std::vector<std::pair<int16_t, QImage>> previewPictures_;
   // A left press on the selected image of the canvas, which may become a drag
   // of the strip picture out of the program; the folder of its PNG file.
   bool stripDragArmed_ = false;
@@ -188,7 +212,7 @@ class frmMain : public QMainWindow {
   PictureBox* imgBanner = nullptr;
   PictureBox* picPreviews = nullptr;
   QScrollBar* vscPreviews = nullptr;
-  std::vector<PictureBox*> picPreview;  // element k at [k]; [0] unused
+  PreviewStack picPreview;              // element k at [k], drawn by picPreviews
   std::vector<std::string> FileList;    // the "*.psd" files of AppDir
   QListWidget* lstImages = nullptr;
   QPushButton* cmdItemDel = nullptr;

@@ -188,7 +188,7 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
     // 4. A preview scrolled out of the panel comes back first, then the line is
     // selected as a click selects it.
     const int16_t idx = StripImageIndex(i);
-    if (picPreview.at(static_cast<size_t>(idx))->isHidden())
+    if (!picPreview[static_cast<size_t>(idx)].visible)
       vscPreviews->setValue(std::max<int>(idx - 1, vscPreviews->minimum()));
     lstImages->setCurrentRow(i);
     lstImages_Click();

@@ -104,7 +104,7 @@ void frmMain::mnuEditCopy_Click() { PutOnClipboard(picMain->Image()); }
 
 void frmMain::mnuPopPreviewsCopy_Click() {
   if (SelectedPreview < 1 || SelectedPreview > PackImageCount()) return;
-  PutOnClipboard(picPreview[static_cast<size_t>(SelectedPreview)]->Image());
+  PutOnClipboard(PreviewPicture(SelectedPreview));
 }
 
 void frmMain::mnuPopPreviewsExport_Click() {

@@ -14,6 +14,7 @@
 #include <QShortcut>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -116,8 +117,9 @@ void frmMain::CreateControls() {
   vscPreviews->setPageStep(5);
   connect(vscPreviews, &QScrollBar::valueChanged, this, [this] { vscPreviews_Change(); });
 
-  picPreview.assign(1, nullptr);
-  picPreview.push_back(CreatePreview(1));
+  // The previews are drawn by the panel; it takes the focus for them.
+  picPreview.SetLeft(TwipsToPixels(15));
+  ConnectPreviews();
 
   lstImages = new QListWidget(client_);
   lstImages->setObjectName(QStringLiteral("lstImages"));
@@ -197,25 +199,6 @@ void frmMain::CreateControls() {
   hscMain->setPageStep(64);
   connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
   ConnectStripCanvas();
-}
-
-PictureBox* frmMain::CreatePreview(int16_t index) {
-  auto* preview = new PictureBox(picPreviews->Inner());
-  preview->setObjectName(QStringLiteral("picPreview%1").arg(index));
-  preview->setFocusPolicy(Qt::StrongFocus);
-  preview->resize(0, 0);
-  picPreviews->PlaceChild(preview, TwipsToPixels(15), 0);
-  preview->hide();
-  preview->SetBackColor(0xFFFFFF);
-  connect(preview, &PictureBox::GotFocus, this, [this, index] { picPreview_GotFocus(index); });
-  connect(preview, &PictureBox::MouseDown, this,
-          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseDown(index, button); });
-  connect(preview, &PictureBox::MouseMove, this,
-          [this, index](Qt::MouseButtons buttons, int x, int y) { picPreview_MouseMove(index, buttons, x, y); });
-  connect(preview, &PictureBox::MouseUp, this,
-          [this, index](Qt::MouseButton button, int, int) { picPreview_MouseUp(index, button); });
-  connect(preview, &PictureBox::DblClick, this, [this, index] { picPreview_DblClick(index); });
-  return preview;
 }
 
 void frmMain::Form_Load() {
@@ -308,6 +291,12 @@ int32_t frmMain::LoadPackFiles() {
   }
 
   int32_t maxWidth = 0;
+  // The status is drawn whenever its percentage changes, and otherwise at most
+  // every 20 ms: that keeps it moving, while drawing it for each of thousands of
+  // small files would take longer than loading them.
+  using Clock = std::chrono::steady_clock;
+  int32_t shownPercent = -1;
+  Clock::time_point shownAt;
   for (int16_t i = 0; i < count; ++i) {
     std::string source, name;
     int32_t offset = 1;
@@ -321,7 +310,13 @@ int32_t frmMain::LoadPackFiles() {
     }
     const clsImage* img = LoadPreviewImage(source, name, offset);
     if (img && maxWidth < img->Width()) maxWidth = img->Width();
-    ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
+    const int32_t percent = ProgressPercent(count, i + 1);
+    const Clock::time_point now = Clock::now();
+    if (percent != shownPercent || now - shownAt >= std::chrono::milliseconds(20)) {
+      ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
+      shownPercent = percent;
+      shownAt = now;
+    }
   }
 
   const std::string where = fromArchive ? "[自己展開書庫：" + PackArchive.ExeFileName() + "]"
@@ -345,27 +340,16 @@ clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string
   const auto k = static_cast<int16_t>(PackImages.size());
   vscPreviews->setMaximum(k);
   // Previews stack downwards, each under a caption line of CaptionHeight.
-  PictureBox* preview = nullptr;
-  if (k == 1) {
-    preview = picPreview[1];
-    picPreviews->SetChildTop(preview, CaptionHeight + 1);
-  } else {
-    preview = CreatePreview(k);
-    picPreview.push_back(preview);
-    const PictureBox* above = picPreview[static_cast<size_t>(k - 1)];
-    picPreviews->SetChildTop(preview, NextPreviewTop(picPreviews->ChildTop(above), above->height(), CaptionHeight));
-  }
-  preview->hide();
+  const int32_t top = k == 1 ? CaptionHeight + 1
+                             : NextPreviewTop(picPreview.Top(k - 1), picPreview[static_cast<size_t>(k - 1)].height,
+                                              CaptionHeight);
   // GetIndex answers "no entry" when no definition is loaded.
   const int16_t j = PackConfig.GetIndex(Name);
   image.SetName(j < 0 ? Name : PackConfig.FileTitle(j));
-  preview->resize(image.Width(), image.Height());
-  preview->SetBackColor(StripBackColor);
-  // Drawn once; from then on the preview repaints from its picture.
-  preview->SetAutoRedraw(true);
-  image.Show(*preview, 0, 0);
-  preview->SetAutoRedraw(false);
-  preview->show();
+  // The preview is drawn from the image whenever it comes into view, on the
+  // colour it has now.
+  picPreview.Append(top, image.Width(), image.Height(), StripBackColor);
+  picPreviews->update();
   return &image;
 }
 

@@ -127,7 +127,7 @@ void frmMain::lstImages_Click() {
   if (idx < 1 || idx > PackImageCount()) return;
   // A preview scrolled out of the panel can't take the focus: bring it back
   // first, as a click on the canvas does.
-  if (picPreview[static_cast<size_t>(idx)]->isHidden())
+  if (!picPreview[static_cast<size_t>(idx)].visible)
     vscPreviews->setValue(std::max(idx - 1, vscPreviews->minimum()));
   FocusPreview(idx);
 }

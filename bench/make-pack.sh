@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds a large pack for trying the program on: COUNT images of 48 x 48 RGBA,
+# drawn by Pillow, converted by ImageMagick to PackBits PSDs, the first 100
+# with a title in the definition, packed by quelo-pack onto the program.
+#   bench/make-pack.sh BUILD_DIR COUNT OUT
+# COUNT is at most 32766: the definition is a member too.
+set -euo pipefail
+build=$1 count=$2 out=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+/usr/bin/python3 - "$work" <<'PY'
+import sys
+from PIL import Image, ImageDraw
+work = sys.argv[1]
+for i in range(16):
+    img = Image.new("RGBA", (48, 48), (0, 0, 0, 0))
+    d = ImageDraw.Draw(img)
+    colour = ((i * 53) % 256, (i * 97 + 80) % 256, (i * 151 + 160) % 256, 255)
+    d.ellipse((4 + i % 4, 4, 44, 44 - i % 5), fill=colour, outline=(0, 0, 0, 160), width=2)
+    d.text((14, 16), "%02d" % i, fill=(255, 255, 255, 220))
+    img.save("%s/%02d.png" % (work, i))
+PY
+mkdir "$work/pack"
+for i in $(seq -w 0 15); do convert "$work/$i.png" -compress RLE "$work/$i.psd"; done
+/usr/bin/python3 - "$work" "$count" <<'PY'
+import shutil, sys
+work, count = sys.argv[1], int(sys.argv[2])
+with open(work + "/pack.txt", "w", encoding="utf-8") as text:
+    text.write("[pack]\nname = 大きなパック (%d)\n" % count)
+    for n in range(count):
+        name = "icon%05d.psd" % n
+        shutil.copyfile("%s/%02d.psd" % (work, n % 16), "%s/pack/%s" % (work, name))
+        # A definition holds at most 100 files; the others show their file names.
+        if n < 100:
+            text.write("[file %s]\ntitle = アイコン %05d 番\n" % (name, n))
+PY
+"$build/quelo-pack" "$build/quelo" "$work/pack" "$work/pack.txt" -o "$out"

@@ -1,0 +1,108 @@
+// The main window started offscreen on a pack that a test lays out, and the
+// gestures the window tests share: the program runs as if it were the
+// executable "quelo" in the pack folder, message boxes are answered from a
+// script, and previews are reached where the panel draws them.
+#pragma once
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "support/PsdWriter.h"
+#include "support/RecordingDialogs.h"
+#include "support/TempDir.h"
+#include "ui/main/PictureBox.h"
+#include "ui/main/frmMain.h"
+
+namespace quelo::test {
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// An opaque PSD of one colour (0x00BBGGRR).
+inline std::vector<uint8_t> SolidPsd(int width, int height, uint32_t colour) {
+  std::vector<uint8_t> pixels;
+  for (int i = 0; i < width * height * 3; ++i) pixels.push_back(static_cast<uint8_t>(colour >> (8 * (i % 3))));
+  return MakePsd(width, height, 3, pixels);
+}
+
+class MainWindowHarness {
+ protected:
+  std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<RecordingDialogs> dialogs_;
+  std::unique_ptr<ui::frmMain> window_;
+
+  // For each test's init() and cleanup().
+  void SetUpWindow() {
+    dir_ = std::make_unique<TempDir>();
+    dialogs_ = std::make_unique<RecordingDialogs>();
+  }
+  void TearDownWindow() {
+    platform::FailWritesAfter(-1);
+    window_.reset();
+    dialogs_.reset();
+    platform::OverrideExecutablePath("");
+    dir_.reset();
+  }
+
+  void StartIn(const std::string& exe, const std::function<void(ui::frmMain&)>& beforeLoad = {}) {
+    platform::OverrideExecutablePath(exe);
+    window_ = std::make_unique<ui::frmMain>();
+    if (beforeLoad) beforeLoad(*window_);
+    window_->Form_Load();
+  }
+  void StartLoose(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
+    for (const auto& [name, bytes] : files) WriteAll(dir_->File(name), bytes);
+    StartIn(dir_->File("quelo"));
+  }
+  ui::frmMain& W() { return *window_; }
+
+  // The pack's display names and the strip's lines, each joined with spaces.
+  QString Names() {
+    QStringList names;
+    for (int k = 1; k <= W().PackImageCount(); ++k) names << Q(W().PackImage(k).Name());
+    return names.join(' ');
+  }
+  QString ListLines() {
+    QStringList lines;
+    for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();
+    return lines.join(' ');
+  }
+
+  // The panel draws the previews: the middle of preview k in its pixels, and a
+  // pixel of preview k as the panel shows it.
+  QPoint PreviewPoint(int k) {
+    const auto e = W().picPreview[static_cast<size_t>(k)];
+    const int b = W().picPreviews->BorderWidth();
+    return QPoint(b + e.left + e.width / 2, b + e.top + e.height / 2);
+  }
+  uint32_t PreviewPixel(int k, int x, int y) {
+    const auto e = W().picPreview[static_cast<size_t>(k)];
+    const int b = W().picPreviews->BorderWidth();
+    return ui::PictureBox::FromQRgb(W().picPreviews->grab().toImage().pixel(b + e.left + x, b + e.top + y));
+  }
+  void ClickPreview(int k, Qt::MouseButton button = Qt::LeftButton) {
+    QTest::mouseClick(W().picPreviews, button, {}, PreviewPoint(k));
+  }
+  void DoubleClickPreview(int k) { QTest::mouseDClick(W().picPreviews, Qt::LeftButton, {}, PreviewPoint(k)); }
+
+  // A click on strip line `row` (none when -1), then on `button` (if any).
+  void Click(int row, QPushButton* button = nullptr) {
+    QListWidget* list = W().lstImages;
+    if (row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    if (button) QTest::mouseClick(button, Qt::LeftButton);
+  }
+  uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
+  QSize CanvasSize() { return W().picMain->Image().size(); }
+  QString Status() { return W().picProgress->PrintedTexts().back().text; }
+};
+
+}  // namespace quelo::test
