@@ -78,12 +78,14 @@ class Session:
 
     # ---- the pack -----------------------------------------------------------
     def make_pack(self, name, images):
-        """images: (file name, width, height, '#rrggbb') of solid, opaque PSDs."""
+        """images: (file name, width, height, '#rrggbb') of solid, opaque PSDs;
+        '#rrggbbaa' makes a PSD with that alpha everywhere."""
         folder = os.path.join(self.work, "pack")
         os.makedirs(folder)
         for file, width, height, colour in images:
+            kind = "TrueColorAlpha" if len(colour) == 9 else "TrueColor"
             run("convert", "-size", "%dx%d" % (width, height), "xc:" + colour, "-depth", "8",
-                "-type", "TrueColor", "-compress", "RLE", os.path.join(folder, file))
+                "-type", kind, "-compress", "RLE", os.path.join(folder, file))
         definition = os.path.join(self.work, "pack.txt")
         with open(definition, "w", encoding="utf-8") as f:
             f.write("[pack]\nname = %s\n" % name)
@@ -125,6 +127,35 @@ class Session:
                                    capture_output=True, timeout=TIMEOUT)
             return not found.stdout.strip()
         wait_until("the window %r to close" % title, gone)
+
+    def key(self, *keys):
+        """Keys pressed in the window that has the focus, one after another."""
+        for k in keys:
+            run("xdotool", "key", k)
+            time.sleep(0.3)
+
+    def menu(self, access, entry):
+        """Opens a menu of the main window by its access key and chooses an entry by its own."""
+        run("xdotool", "windowactivate", "--sync", self.window)
+        self.key("alt+" + access, entry)
+
+    def finish(self):
+        """Ends the program through "quelo の終了(&X)" and fails when it does not
+        end cleanly: a non-zero status, or a sanitizer's report in its output
+        (the ASan build runs with leak detection on)."""
+        self.menu("f", "x")
+        try:
+            status = self.program.wait(TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise Failure("quelo did not end within %d seconds of \"quelo の終了(&X)\"" % TIMEOUT)
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            output = log.read()
+        for report in ("ERROR: LeakSanitizer", "ERROR: AddressSanitizer", "runtime error:"):
+            if report in output:
+                at = output.index(report)
+                raise Failure("quelo's output holds a sanitizer report:\n" + output[max(0, at - 200):at + 4000])
+        if status != 0:
+            raise Failure("quelo ended with status %d: %s" % (status, output[-2000:]))
 
     def stop(self):
         if self.program and self.program.poll() is None:
@@ -288,7 +319,119 @@ def strip_drag_out(s):
     s.check_running()
 
 
-SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "strip_drag_out": strip_drag_out}
+WHITE = (255, 255, 255)
+
+
+def over(colour, alpha, under=WHITE):
+    """colour with alpha (0..255) over under, each component rounded to the nearest."""
+    return tuple((2 * (c * alpha + u * (255 - alpha)) + 255) // 510 for c, u in zip(colour, under))
+
+
+def other_window(s, title, known):
+    """A visible window named title other than the one with id known, or None."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                           capture_output=True, timeout=TIMEOUT).stdout.split()
+    others = [w.decode() for w in found if w.decode() != known]
+    return others[0] if others else None
+
+
+def save_as(s):
+    """Two previews double-clicked, a third (half transparent) dragged between
+    them, the strip saved through the real file dialog: the BMP, read with
+    Pillow, is the strip the three images make on the white background."""
+    exe = s.make_pack("E2E 保存", [("a.psd", 32, 32, "#ff0000"), ("b.psd", 40, 24, "#00ff00"),
+                                  ("c.psd", 48, 32, "#0000ff80")])
+    s.start(exe, r"Quelo - \[E2E")
+    light_blue = over(BLUE, 0x80)
+    previews = find_previews(s, (RED, GREEN, light_blue))
+    s.double_click(*previews[0].centre)
+    s.double_click(*previews[1].centre)
+    s.wait_window("イメージの高さ")  # 24 high on a strip of 32: keep the strip's height
+    s.key("alt+n")  # いいえ(&N)
+    s.wait_gone("イメージの高さ")
+    red, green = wait_until("the first two images on the canvas", lambda: canvas(s, (RED, GREEN), previews))
+    s.drag(previews[2].centre, (green.left + 8, green.top + 4))
+    wait_until("the dropped image on the canvas", lambda: canvas(s, (RED, light_blue, GREEN), previews, "save-strip"))
+
+    target = os.path.join(s.work, "strip.bmp")
+    s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
+    dialog = s.wait_window("^ビットマップを保存$")
+    run("xdotool", "type", "--delay", "20", target)
+    time.sleep(0.3)
+    s.screenshot("save-dialog")
+    question = None
+    for _ in range(2):  # a second Return when the first only closed the completion list
+        s.key("Return")
+        try:
+            question = wait_until("the question whether to create the file",
+                                  lambda: other_window(s, "^ビットマップを保存$", dialog), timeout=5)
+            break
+        except Failure:
+            s.check_running()
+    if not question:
+        raise Failure("the file dialog did not ask whether to create " + target)
+    s.screenshot("save-question")
+    s.key("alt+y")  # はい(&Y)
+    s.wait_gone("^ビットマップを保存$")
+    wait_until("the saved file", lambda: os.path.exists(target))
+
+    from PIL import Image
+    want = Image.new("RGB", (32 + 48 + 40, 32), WHITE)
+    want.paste(RED, (0, 0, 32, 32))
+    want.paste(light_blue, (32, 0, 80, 32))
+    want.paste(GREEN, (80, 0, 120, 24))  # the shorter image leaves the background below it
+    got = Image.open(target)
+    if got.format != "BMP" or got.size != want.size:
+        raise Failure("saved %s %s, expected a BMP of %s" % (got.format, got.size, want.size))
+    got = got.convert("RGB")
+    for y in range(want.height):
+        for x in range(want.width):
+            if got.getpixel((x, y)) != want.getpixel((x, y)):
+                raise Failure("saved pixel (%d, %d) is %s, expected %s" % (x, y, got.getpixel((x, y)), want.getpixel((x, y))))
+    s.finish()
+
+
+def count(shot, colour, outside=()):
+    """How many pixels of the screen show exactly colour, leaving out the boxes."""
+    from PIL import ImageChops
+    channels = [c.point(lambda v, want=want: 255 if v == want else 0) for c, want in zip(shot.split(), colour)]
+    mask = ImageChops.multiply(ImageChops.multiply(channels[0], channels[1]), channels[2])
+    for box in outside:
+        mask.paste(0, (box.left, box.top, box.right, box.bottom))
+    return mask.histogram()[255]
+
+
+def full_strip(s):
+    """The whole life of the program for the leak check: start, a full strip of
+    20, the version, pack and file information windows, the end through the menu."""
+    exe = s.make_pack("E2E 二十", [("a.psd", 16, 16, "#ff0000"), ("b.psd", 16, 16, "#00ff00")])
+    s.start(exe, r"Quelo - \[E2E")
+    previews = find_previews(s, (RED, GREEN))
+    for i in range(20):
+        s.double_click(*previews[i % 2].centre)
+
+    def full():
+        shot = s.screenshot("full-strip")
+        return count(shot, RED, previews) == count(shot, GREEN, previews) == 10 * 16 * 16
+    wait_until("20 images on the canvas", full)
+
+    s.menu("h", "a")  # ヘルプ(&H), Quelo のバージョン情報(&A)
+    s.wait_window("^quelo のバージョン情報$")
+    s.key("Escape")
+    s.wait_gone("^quelo のバージョン情報$")
+    s.menu("h", "p")  # パッケージのプロパティ(&P)
+    s.wait_window("^パッケージ E2E 二十 の情報$")
+    s.key("Escape")
+    s.wait_gone("^パッケージ E2E 二十 の情報$")
+    run("xdotool", "mousemove", str(previews[1].centre[0]), str(previews[1].centre[1]), "click", "1")
+    time.sleep(0.3)
+    s.menu("h", "i")  # ファイルのプロパティ(&I): a window that stays open beside the main one
+    s.wait_window("^quelo のバージョン情報$")
+    s.finish()
+
+
+SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "strip_drag_out": strip_drag_out,
+             "save_as": save_as, "full_strip": full_strip}
 
 
 def docs_shot(s, path):
