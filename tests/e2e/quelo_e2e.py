@@ -6,9 +6,11 @@
 
 Each scenario builds a pack with quelo-pack from PSD files that ImageMagick
 writes, starts the program on it, finds what it needs on screenshots (solid
-colours) and checks what the user sees. Exits 77 (skipped) when a tool is
-missing. To add a scenario: write a function that takes a Session and raises
-Failure, and list it in SCENARIOS.
+colours) and checks what the user sees, then ends it through "quelo の終了(&X)":
+a non-zero status or a sanitizer's report in its output (the ASan build runs
+it with leak detection on) fails the scenario. Exits 77 (skipped) when a tool
+is missing. To add a scenario: write a function that takes a Session, raises
+Failure and ends with Session.finish(), and list it in SCENARIOS.
 """
 
 import os
@@ -185,16 +187,21 @@ class Session:
         return shot
 
     @staticmethod
-    def find(shot, colour, outside=()):
-        """The bounding box of the pixels of exactly colour (r, g, b), leaving
-        out the given boxes; None when there is none."""
+    def mask(shot, colour, outside=()):
+        """255 where the screen shows exactly colour (r, g, b), 0 elsewhere and
+        inside the given boxes."""
         from PIL import ImageChops
         channels = [c.point(lambda v, want=want: 255 if v == want else 0) for c, want in zip(shot.split(), colour)]
-        mask = ImageChops.logical_and(ImageChops.logical_and(channels[0].convert("1"), channels[1].convert("1")),
-                                      channels[2].convert("1"))
+        mask = ImageChops.multiply(ImageChops.multiply(channels[0], channels[1]), channels[2])
         for box in outside:
             mask.paste(0, (box.left, box.top, box.right, box.bottom))
-        bbox = mask.getbbox()
+        return mask
+
+    @staticmethod
+    def find(shot, colour, outside=()):
+        """The bounding box of the pixels of exactly colour, leaving out the
+        given boxes; None when there is none."""
+        bbox = Session.mask(shot, colour, outside).getbbox()
         return Box(bbox) if bbox else None
 
     # ---- the mouse ----------------------------------------------------------
@@ -394,16 +401,6 @@ def save_as(s):
     s.finish()
 
 
-def count(shot, colour, outside=()):
-    """How many pixels of the screen show exactly colour, leaving out the boxes."""
-    from PIL import ImageChops
-    channels = [c.point(lambda v, want=want: 255 if v == want else 0) for c, want in zip(shot.split(), colour)]
-    mask = ImageChops.multiply(ImageChops.multiply(channels[0], channels[1]), channels[2])
-    for box in outside:
-        mask.paste(0, (box.left, box.top, box.right, box.bottom))
-    return mask.histogram()[255]
-
-
 def full_strip(s):
     """The whole life of the program for the leak check: start, a full strip of
     20, the version, pack and file information windows, the end through the menu."""
@@ -415,7 +412,8 @@ def full_strip(s):
 
     def full():
         shot = s.screenshot("full-strip")
-        return count(shot, RED, previews) == count(shot, GREEN, previews) == 10 * 16 * 16
+        counts = [s.mask(shot, c, previews).histogram()[255] for c in (RED, GREEN)]
+        return counts == [10 * 16 * 16] * 2
     wait_until("20 images on the canvas", full)
 
     s.menu("h", "a")  # ヘルプ(&H), Quelo のバージョン情報(&A)
