@@ -122,13 +122,16 @@ class Session:
         where = dict(item.split(":") for item in run("xdotool", "getmouselocation").decode().split())
         return int(where["x"]), int(where["y"])
 
+    @staticmethod
+    def visible(title):
+        """The ids of the visible windows whose names match title."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                               capture_output=True, timeout=TIMEOUT)
+        return found.stdout.decode().split()
+
     def wait_gone(self, title):
         """Waits until no visible window's name matches title."""
-        def gone():
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                                   capture_output=True, timeout=TIMEOUT)
-            return not found.stdout.strip()
-        wait_until("the window %r to close" % title, gone)
+        wait_until("the window %r to close" % title, lambda: not self.visible(title))
 
     def key(self, *keys):
         """Keys pressed in the window that has the focus, one after another."""
@@ -337,14 +340,6 @@ def over(colour, alpha, under=WHITE):
     return tuple((2 * (c * alpha + u * (255 - alpha)) + 255) // 510 for c, u in zip(colour, under))
 
 
-def other_window(s, title, known):
-    """A visible window named title other than the one with id known, or None."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                           capture_output=True, timeout=TIMEOUT).stdout.split()
-    others = [w.decode() for w in found if w.decode() != known]
-    return others[0] if others else None
-
-
 def save_as(s):
     """Two previews double-clicked, a third (half transparent) dragged between
     them, the strip saved through the real file dialog: the BMP, read with
@@ -369,17 +364,17 @@ def save_as(s):
     run("xdotool", "type", "--delay", "20", target)
     time.sleep(0.3)
     s.screenshot("save-dialog")
-    question = None
-    for _ in range(2):  # a second Return when the first only closed the completion list
-        s.key("Return")
-        try:
-            question = wait_until("the question whether to create the file",
-                                  lambda: other_window(s, "^ビットマップを保存$", dialog), timeout=5)
-            break
-        except Failure:
-            s.check_running()
-    if not question:
-        raise Failure("the file dialog did not ask whether to create " + target)
+    s.key("Return")
+    # The question has the dialog's title.
+    asked = lambda: [w for w in s.visible("^ビットマップを保存$") if w != dialog]  # noqa: E731
+    try:
+        wait_until("the question whether to create the file", asked, timeout=5)
+    except Failure:
+        s.check_running()
+        # The first Return may only have closed the name completion's list.
+        if dialog in s.visible("^ビットマップを保存$"):
+            s.key("Return")
+        wait_until("the question whether to create the file", asked)
     s.screenshot("save-question")
     s.key("alt+y")  # はい(&Y)
     s.wait_gone("^ビットマップを保存$")
