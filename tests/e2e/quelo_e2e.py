@@ -100,8 +100,13 @@ class Session:
         """Starts exe and waits until its window shows title (the pack is loaded)."""
         # Its messages go to a file: a pipe nobody reads could fill and stop it.
         self.log = os.path.join(self.work, "quelo.log")
+        # In the ASan build, what only system libraries leak is excused as in the test command.
+        env = dict(os.environ)
+        if "suppressions=" not in env.get("LSAN_OPTIONS", ""):
+            supp = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp")
+            env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + os.path.normpath(supp)]))
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([exe], stdout=log, stderr=subprocess.STDOUT)
+            self.program = subprocess.Popen([exe], stdout=log, stderr=subprocess.STDOUT, env=env)
         self.window = self.wait_window(title)
 
     def wait_window(self, title):
