@@ -229,9 +229,12 @@ bool clsExePlusFiles::CopyFileBin(std::FILE* SourceFile, std::FILE* DestFile, in
     const size_t piece = static_cast<size_t>(std::min<int64_t>(n, static_cast<int64_t>(buffer.size())));
     const size_t got = std::fread(buffer.data(), 1, piece, SourceFile);
     if (got < piece && std::ferror(SourceFile)) throw QueloError::FromErrno(errno ? errno : EIO, kCopySource);
+    // The injected write failures of the tests apply here as to every other write.
+    const size_t allowed = platform::TakeWriteAllowance(got);
     errno = 0;
-    if (got > 0 && std::fwrite(buffer.data(), 1, got, DestFile) != got)
+    if (allowed > 0 && std::fwrite(buffer.data(), 1, allowed, DestFile) != allowed)
       throw QueloError::FromErrno(errno ? errno : EIO, kCopySource);
+    if (allowed < got) throw QueloError::FromErrno(ENOSPC, kCopySource);
     if (got < piece) return false;  // the source ended early; what existed is written
     n -= static_cast<int64_t>(got);
   }

@@ -231,6 +231,28 @@ TEST_F(ExePlusFiles, FailedExportLeavesTheDestinationAsItWas) {
             "ファイル操作中に予期しないエラーが発生しました-2147220501書き出し先がパックの入っている実行ファイルそのものです");
 }
 
+// The copy's writes fail at the member's first byte, inside one of its pieces,
+// and at its last byte: the earlier file stays byte for byte, no temporary file
+// is left, the failure is reported. Allowed every byte, the export succeeds.
+TEST_F(ExePlusFiles, InjectedWriteFailuresKeepTheEarlierExport) {
+  auto reader = OpenPatched(10000, 0, 10000);
+  const std::vector<uint8_t> before(100, 'k');
+  WriteAll(dir.File("keep.psd"), before);
+  for (int64_t at : test::FailurePoints(10000)) {
+    dialogs.messages.clear();
+    {
+      test::ScopedWriteFailure failure(at);
+      EXPECT_FALSE(reader.FileExport(0, dir.File("keep.psd"))) << at;
+    }
+    EXPECT_EQ(ReadAll(dir.File("keep.psd")), before) << at;
+    EXPECT_EQ(FilesIn(dir.Path()), 2) << at;
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"ファイル操作中に予期しないエラーが発生しました61No space left on device"});
+  }
+  test::ScopedWriteFailure exact(10000);
+  EXPECT_TRUE(reader.FileExport(0, dir.File("keep.psd")));
+  EXPECT_EQ(ReadAll(dir.File("keep.psd")), Member("m.bin", 10000).Data);
+}
+
 // A bad buffer size is refused before anything is read; length 0 copies to the end.
 TEST_F(ExePlusFiles, CopyFileBinChecksItsArgumentsBeforeCopying) {
   WriteAll(dir.File("src"), std::vector<uint8_t>(3000, 's'));

@@ -6,9 +6,11 @@
 
 Each scenario builds a pack with quelo-pack from PSD files that ImageMagick
 writes, starts the program on it, finds what it needs on screenshots (solid
-colours) and checks what the user sees. Exits 77 (skipped) when a tool is
-missing. To add a scenario: write a function that takes a Session and raises
-Failure, and list it in SCENARIOS.
+colours) and checks what the user sees, then ends it through "quelo の終了(&X)":
+a non-zero status or a sanitizer's report in its output (the ASan build runs
+it with leak detection on) fails the scenario. Exits 77 (skipped) when a tool
+is missing. To add a scenario: write a function that takes a Session, raises
+Failure and ends with Session.finish(), and list it in SCENARIOS.
 """
 
 import os
@@ -78,12 +80,14 @@ class Session:
 
     # ---- the pack -----------------------------------------------------------
     def make_pack(self, name, images):
-        """images: (file name, width, height, '#rrggbb') of solid, opaque PSDs."""
+        """images: (file name, width, height, '#rrggbb') of solid, opaque PSDs;
+        '#rrggbbaa' makes a PSD with that alpha everywhere."""
         folder = os.path.join(self.work, "pack")
         os.makedirs(folder)
         for file, width, height, colour in images:
+            kind = "TrueColorAlpha" if len(colour) == 9 else "TrueColor"
             run("convert", "-size", "%dx%d" % (width, height), "xc:" + colour, "-depth", "8",
-                "-type", "TrueColor", "-compress", "RLE", os.path.join(folder, file))
+                "-type", kind, "-compress", "RLE", os.path.join(folder, file))
         definition = os.path.join(self.work, "pack.txt")
         with open(definition, "w", encoding="utf-8") as f:
             f.write("[pack]\nname = %s\n" % name)
@@ -96,8 +100,13 @@ class Session:
         """Starts exe and waits until its window shows title (the pack is loaded)."""
         # Its messages go to a file: a pipe nobody reads could fill and stop it.
         self.log = os.path.join(self.work, "quelo.log")
+        # In the ASan build, what only system libraries leak is excused as in the test command.
+        env = dict(os.environ)
+        if "suppressions=" not in env.get("LSAN_OPTIONS", ""):
+            supp = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp")
+            env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + os.path.normpath(supp)]))
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([exe], stdout=log, stderr=subprocess.STDOUT)
+            self.program = subprocess.Popen([exe], stdout=log, stderr=subprocess.STDOUT, env=env)
         self.window = self.wait_window(title)
 
     def wait_window(self, title):
@@ -118,13 +127,48 @@ class Session:
         where = dict(item.split(":") for item in run("xdotool", "getmouselocation").decode().split())
         return int(where["x"]), int(where["y"])
 
+    @staticmethod
+    def visible(title):
+        """The ids of the visible windows whose names match title."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
+                               capture_output=True, timeout=TIMEOUT)
+        return found.stdout.decode().split()
+
     def wait_gone(self, title):
         """Waits until no visible window's name matches title."""
-        def gone():
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", title],
-                                   capture_output=True, timeout=TIMEOUT)
-            return not found.stdout.strip()
-        wait_until("the window %r to close" % title, gone)
+        wait_until("the window %r to close" % title, lambda: not self.visible(title))
+
+    def key(self, *keys):
+        """Keys pressed in the window that has the focus, one after another."""
+        for k in keys:
+            run("xdotool", "key", k)
+            time.sleep(0.3)
+
+    def menu(self, access, entry):
+        """Opens a menu of the main window by its access key and chooses an entry by its own."""
+        try:
+            run("xdotool", "windowactivate", "--sync", self.window)
+        except subprocess.CalledProcessError:  # no window manager to ask
+            run("xdotool", "windowfocus", "--sync", self.window)
+        self.key("alt+" + access, entry)
+
+    def finish(self):
+        """Ends the program through "quelo の終了(&X)" and fails when it does not
+        end cleanly: a non-zero status, or a sanitizer's report in its output
+        (the ASan build runs with leak detection on)."""
+        self.menu("f", "x")
+        try:
+            status = self.program.wait(TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise Failure("quelo did not end within %d seconds of \"quelo の終了(&X)\"" % TIMEOUT)
+        with open(self.log, encoding="utf-8", errors="replace") as log:
+            output = log.read()
+        for report in ("ERROR: LeakSanitizer", "ERROR: AddressSanitizer", "runtime error:"):
+            if report in output:
+                at = output.index(report)
+                raise Failure("quelo's output holds a sanitizer report:\n" + output[max(0, at - 200):at + 4000])
+        if status != 0:
+            raise Failure("quelo ended with status %d: %s" % (status, output[-2000:]))
 
     def stop(self):
         if self.program and self.program.poll() is None:
@@ -151,16 +195,21 @@ class Session:
         return shot
 
     @staticmethod
-    def find(shot, colour, outside=()):
-        """The bounding box of the pixels of exactly colour (r, g, b), leaving
-        out the given boxes; None when there is none."""
+    def mask(shot, colour, outside=()):
+        """255 where the screen shows exactly colour (r, g, b), 0 elsewhere and
+        inside the given boxes."""
         from PIL import ImageChops
         channels = [c.point(lambda v, want=want: 255 if v == want else 0) for c, want in zip(shot.split(), colour)]
-        mask = ImageChops.logical_and(ImageChops.logical_and(channels[0].convert("1"), channels[1].convert("1")),
-                                      channels[2].convert("1"))
+        mask = ImageChops.multiply(ImageChops.multiply(channels[0], channels[1]), channels[2])
         for box in outside:
             mask.paste(0, (box.left, box.top, box.right, box.bottom))
-        bbox = mask.getbbox()
+        return mask
+
+    @staticmethod
+    def find(shot, colour, outside=()):
+        """The bounding box of the pixels of exactly colour, leaving out the
+        given boxes; None when there is none."""
+        bbox = Session.mask(shot, colour, outside).getbbox()
         return Box(bbox) if bbox else None
 
     # ---- the mouse ----------------------------------------------------------
@@ -236,7 +285,7 @@ def dragdrop(s):
                                   lambda: canvas(s, (RED, BLUE, GREEN), previews, "dragdrop-after"))
     if (red.width, blue.width, green.width) != (32, 48, 40) or red.right != blue.left or blue.right != green.left:
         raise Failure("canvas after the drop: red %s, blue %s, green %s" % (red, blue, green))
-    s.check_running()
+    s.finish()
 
 
 def drop_asks_height(s):
@@ -254,7 +303,7 @@ def drop_asks_height(s):
     red, blue = wait_until("the dropped image", lambda: canvas(s, (RED, BLUE), previews, "height-after"))
     if (red.width, red.height, blue.left, blue.width, blue.height) != (32, 32, red.right, 48, 48):
         raise Failure("canvas after the drop: red %s, blue %s" % (red, blue))
-    s.check_running()
+    s.finish()
 
 
 def strip_drag_out(s):
@@ -285,10 +334,105 @@ def strip_drag_out(s):
     after = canvas(s, (RED, GREEN), previews, "strip-drag-out-after")
     if not after or (after[0].left, after[1].left) != (red.left, green.left):
         raise Failure("the strip changed after its picture was dragged: %s" % after)
-    s.check_running()
+    s.finish()
 
 
-SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "strip_drag_out": strip_drag_out}
+WHITE = (255, 255, 255)
+
+
+def over(colour, alpha, under=WHITE):
+    """colour with alpha (0..255) over under, each component rounded to the nearest."""
+    return tuple((2 * (c * alpha + u * (255 - alpha)) + 255) // 510 for c, u in zip(colour, under))
+
+
+def save_as(s):
+    """Two previews double-clicked, a third (half transparent) dragged between
+    them, the strip saved through the real file dialog: the BMP, read with
+    Pillow, is the strip the three images make on the white background."""
+    exe = s.make_pack("E2E 保存", [("a.psd", 32, 32, "#ff0000"), ("b.psd", 40, 24, "#00ff00"),
+                                  ("c.psd", 48, 32, "#0000ff80")])
+    s.start(exe, r"Quelo - \[E2E")
+    light_blue = over(BLUE, 0x80)
+    previews = find_previews(s, (RED, GREEN, light_blue))
+    s.double_click(*previews[0].centre)
+    s.double_click(*previews[1].centre)
+    s.wait_window("イメージの高さ")  # 24 high on a strip of 32: keep the strip's height
+    s.key("alt+n")  # いいえ(&N)
+    s.wait_gone("イメージの高さ")
+    red, green = wait_until("the first two images on the canvas", lambda: canvas(s, (RED, GREEN), previews))
+    s.drag(previews[2].centre, (green.left + 8, green.top + 4))
+    wait_until("the dropped image on the canvas", lambda: canvas(s, (RED, light_blue, GREEN), previews, "save-strip"))
+
+    target = os.path.join(s.work, "strip.bmp")
+    s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
+    dialog = s.wait_window("^ビットマップを保存$")
+    run("xdotool", "type", "--delay", "20", target)
+    time.sleep(0.3)
+    s.screenshot("save-dialog")
+    s.key("Return")
+    # The question has the dialog's title.
+    asked = lambda: [w for w in s.visible("^ビットマップを保存$") if w != dialog]  # noqa: E731
+    try:
+        wait_until("the question whether to create the file", asked, timeout=5)
+    except Failure:
+        s.check_running()
+        # The first Return may only have closed the name completion's list.
+        if dialog in s.visible("^ビットマップを保存$"):
+            s.key("Return")
+        wait_until("the question whether to create the file", asked)
+    s.screenshot("save-question")
+    s.key("alt+y")  # はい(&Y)
+    s.wait_gone("^ビットマップを保存$")
+    wait_until("the saved file", lambda: os.path.exists(target))
+
+    from PIL import Image
+    want = Image.new("RGB", (32 + 48 + 40, 32), WHITE)
+    want.paste(RED, (0, 0, 32, 32))
+    want.paste(light_blue, (32, 0, 80, 32))
+    want.paste(GREEN, (80, 0, 120, 24))  # the shorter image leaves the background below it
+    got = Image.open(target)
+    if got.format != "BMP" or got.size != want.size:
+        raise Failure("saved %s %s, expected a BMP of %s" % (got.format, got.size, want.size))
+    got = got.convert("RGB")
+    for y in range(want.height):
+        for x in range(want.width):
+            if got.getpixel((x, y)) != want.getpixel((x, y)):
+                raise Failure("saved pixel (%d, %d) is %s, expected %s" % (x, y, got.getpixel((x, y)), want.getpixel((x, y))))
+    s.finish()
+
+
+def full_strip(s):
+    """The whole life of the program for the leak check: start, a full strip of
+    20, the version, pack and file information windows, the end through the menu."""
+    exe = s.make_pack("E2E 二十", [("a.psd", 16, 16, "#ff0000"), ("b.psd", 16, 16, "#00ff00")])
+    s.start(exe, r"Quelo - \[E2E")
+    previews = find_previews(s, (RED, GREEN))
+    for i in range(20):
+        s.double_click(*previews[i % 2].centre)
+
+    def full():
+        shot = s.screenshot("full-strip")
+        counts = [s.mask(shot, c, previews).histogram()[255] for c in (RED, GREEN)]
+        return counts == [10 * 16 * 16] * 2
+    wait_until("20 images on the canvas", full)
+
+    s.menu("h", "a")  # ヘルプ(&H), Quelo のバージョン情報(&A)
+    s.wait_window("^quelo のバージョン情報$")
+    s.key("Escape")
+    s.wait_gone("^quelo のバージョン情報$")
+    s.menu("h", "p")  # パッケージのプロパティ(&P)
+    s.wait_window("^パッケージ E2E 二十 の情報$")
+    s.key("Escape")
+    s.wait_gone("^パッケージ E2E 二十 の情報$")
+    run("xdotool", "mousemove", str(previews[1].centre[0]), str(previews[1].centre[1]), "click", "1")
+    time.sleep(0.3)
+    s.menu("h", "i")  # ファイルのプロパティ(&I): a window that stays open beside the main one
+    s.wait_window("^quelo のバージョン情報$")
+    s.finish()
+
+
+SCENARIOS = {"dragdrop": dragdrop, "drop_asks_height": drop_asks_height, "strip_drag_out": strip_drag_out,
+             "save_as": save_as, "full_strip": full_strip}
 
 
 def docs_shot(s, path):

@@ -124,3 +124,29 @@ TEST(IcoWriter, ReplacesAFileWholeAndLeavesItAloneWhenTheWriteFails) {
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
 }
+
+// A write that fails at the icon's first byte, in its middle or at its last
+// byte: the earlier file stays byte for byte, nothing is left beside it, and
+// the failure is reported. Allowed every byte, the same save succeeds.
+TEST(IcoWriter, InjectedWriteFailuresKeepTheEarlierIcon) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  clsImage image;
+  MakeImage(image, 32, 32, 4);
+  const std::string target = dir.File("old.ico");
+  const std::vector<uint8_t> before(5000, 0xEE);
+  test::WriteAll(target, before);
+  for (int64_t at : test::FailurePoints(4286)) {
+    dialogs.messages.clear();
+    {
+      test::ScopedWriteFailure failure(at);
+      EXPECT_FALSE(image.SaveICO(target)) << at;
+    }
+    EXPECT_EQ(test::ReadAll(target), before) << at;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1) << at;
+    ASSERT_EQ(dialogs.Texts(), std::vector<std::string>{"ファイルの保存に失敗しました。\r\nNo space left on device"}) << at;
+  }
+  test::ScopedWriteFailure exact(4286);
+  EXPECT_TRUE(image.SaveICO(target));
+  EXPECT_EQ(test::ReadAll(target).size(), 4286u);
+}

@@ -48,4 +48,8 @@ class ScopedWriteFailure {
   ScopedWriteFailure& operator=(const ScopedWriteFailure&) = delete;
 };
 
+// Where a write of `size` bytes is made to fail: at its first byte, in the
+// middle, at its last byte.
+inline std::vector<int64_t> FailurePoints(int64_t size) { return {0, size / 2, size - 1}; }
+
 }  // namespace quelo::test

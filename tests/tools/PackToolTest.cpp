@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 #include "tools/PackSource.h"
+#include "tools/PackTool.h"
 
 namespace quelo::tools {
 namespace {
@@ -234,6 +237,60 @@ TEST_F(PackToolTest, ListAndExtractRefuseWhatTheyCannotDoSafely) {
   WritePackExecutable(program, {{"!quelo.ini", {1, 2}, 0}, {"../escape.psd", {3, 4}, 0}}, dir.File("evil"));
   ExpectRefusal({"--extract", dir.File("evil"), dir.File("inner")}, {"\"../escape.psd\" is not a plain file name"});
   EXPECT_FALSE(fs::exists(dir.File("cutout")) || fs::exists(dir.File("inner")) || fs::exists(dir.File("escape.psd")));
+}
+
+// The tool run in-process, its writes made to fail at the first byte, in the
+// middle and at the last byte of what it writes. Building: refused with the
+// reason, the earlier output byte for byte, no temporary file left. Extracting:
+// the members before the failing one complete, none half written.
+TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
+  const std::vector<std::string> build = {program, kSample, kSampleDefinition, "-o", packed};
+  std::ostringstream out, err;
+  ASSERT_EQ(RunPackTool(build, out, err), kExitOk) << err.str();
+  const auto packSize = static_cast<int64_t>(fs::file_size(packed));
+  const std::vector<uint8_t> before = {'o', 'l', 'd'};
+  const std::string old = dir.File("old");
+  WriteAll(old, before);
+  auto names = [](const std::string& folder) {
+    std::set<std::string> found;
+    for (const auto& e : fs::directory_iterator(folder)) found.insert(e.path().filename().string());
+    return found;
+  };
+  for (int64_t at : test::FailurePoints(packSize)) {
+    std::ostringstream o, e;
+    {
+      test::ScopedWriteFailure failure(at);
+      EXPECT_EQ(RunPackTool({program, kSample, kSampleDefinition, "-o", old}, o, e), kExitRefused) << at;
+    }
+    EXPECT_NE(e.str().find("No space left on device"), std::string::npos) << e.str();
+    EXPECT_EQ(ReadAll(old), before) << at;
+    EXPECT_EQ(names(dir.Path()), (std::set<std::string>{"old", "packed", "program"})) << at;
+  }
+
+  // The members in the order they are written, from a complete extraction.
+  const std::string full = dir.File("full");
+  std::ostringstream listing;
+  ASSERT_EQ(ExtractPack(packed, full, listing, err), kExitOk);
+  std::vector<std::pair<std::string, int64_t>> members;
+  std::istringstream lines(listing.str());
+  for (std::string path, size; std::getline(lines, path, '\t') && std::getline(lines, size);)
+    members.emplace_back(fs::path(path).filename().string(), std::stoll(size));
+  int64_t total = 0;
+  for (const auto& m : members) total += m.second;
+  for (int64_t at : test::FailurePoints(total)) {
+    const std::string folder = dir.File("x" + std::to_string(at));
+    std::ostringstream o, e;
+    {
+      test::ScopedWriteFailure failure(at);
+      EXPECT_EQ(ExtractPack(packed, folder, o, e), kExitRefused) << at;
+    }
+    std::set<std::string> complete;
+    int64_t end = 0;
+    for (const auto& [name, size] : members)
+      if ((end += size) <= at) complete.insert(name);
+    EXPECT_EQ(names(folder), complete) << at << " " << e.str();
+    for (const std::string& name : complete) EXPECT_EQ(ReadAll(folder + "/" + name), ReadAll(full + "/" + name)) << name;
+  }
 }
 
 }  // namespace

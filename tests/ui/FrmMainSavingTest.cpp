@@ -138,31 +138,47 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     QVERIFY(W().SaveFileName.empty() && dialogs_->messages.empty());
   }
 
-  // A write that fails midway, and a folder that is a plain file: one message
-  // naming the file each time, the earlier file intact, SaveFileName kept.
+  // Writes that fail at the first byte, in the middle and at the last byte of
+  // the new BMP and PNG, and a folder that is a plain file: one message naming
+  // the file each time, the earlier file intact, no temporary file, SaveFileName kept.
   void FailedWritesKeepTheEarlierFileAndTheName() {
     StartWithTwoImageStrip();
-    const std::string bmp = dir_->File("strip.bmp");
-    dialogs_->AnswerSave(bmp);
+    const std::string bmp = dir_->File("strip.bmp"), png = dir_->File("strip.png");
+    dialogs_->AnswerSave(png, 3);
     W().mnuFileSaveAs->trigger();
-    const std::vector<uint8_t> saved = ReadAll(bmp);
+    dialogs_->AnswerSave(bmp, 1);
+    W().mnuFileSaveAs->trigger();
+    const std::vector<uint8_t> savedPng = ReadAll(png), saved = ReadAll(bmp);
     DoubleClickPreview(3);
-    {
-      quelo::test::ScopedWriteFailure failure(1000);
-      W().mnuFileSave->trigger();
+    for (const auto& [target, asPng, earlier] : {std::tuple{bmp, false, saved}, std::tuple{png, true, savedPng}}) {
+      // The size of the new file, written once elsewhere.
+      QVERIFY(W().SaveStripBitmap(dir_->File("scratch"), asPng));
+      const auto size = static_cast<int64_t>(ReadAll(dir_->File("scratch")).size());
+      QFile::remove(Q(dir_->File("scratch")));
+      for (int64_t at : quelo::test::FailurePoints(size)) {
+        dialogs_->messages.clear();
+        {
+          // The BMP through "上書き保存(&S)", the PNG through "名前を付けて保存(&A)".
+          quelo::test::ScopedWriteFailure failure(at);
+          if (asPng) dialogs_->AnswerSave(png, 3);
+          (asPng ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
+        }
+        QCOMPARE(Q(W().SaveFileName), Q(bmp));
+        QCOMPARE(dialogs_->messages.size(), size_t(1));
+        QCOMPARE(Q(dialogs_->messages[0].text), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
+        QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Critical);
+        QVERIFY(ReadAll(target) == earlier);
+        QCOMPARE(Files(), (QStringList{"a.psd", "b.psd", "c.psd", "strip.bmp", "strip.png"}));  // no temporary file left
+      }
     }
-    QCOMPARE(dialogs_->messages.size(), size_t(1));
-    QVERIFY(dialogs_->messages[0].text.rfind("ファイル " + bmp + " に保存できませんでした。\r\n", 0) == 0);
-    QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Critical);
-    QVERIFY(ReadAll(bmp) == saved);
-    QCOMPARE(Files(), (QStringList{"a.psd", "b.psd", "c.psd", "strip.bmp"}));  // no temporary file left
+    dialogs_->messages.clear();
 
     quelo::test::WriteAll(dir_->File("plain"), {1, 2, 3});
     const std::string inside = dir_->File("plain/strip.bmp");
     dialogs_->AnswerSave(inside);
     W().mnuFileSaveAs->trigger();
-    QCOMPARE(dialogs_->messages.size(), size_t(2));
-    QVERIFY(Q(dialogs_->messages[1].text).startsWith(Q("ファイル " + inside + " に保存できませんでした。\r\n")));
+    QCOMPARE(dialogs_->messages.size(), size_t(1));
+    QVERIFY(Q(dialogs_->messages[0].text).startsWith(Q("ファイル " + inside + " に保存できませんでした。\r\n")));
     QCOMPARE(Q(W().SaveFileName), Q(bmp));
     QVERIFY(ReadAll(bmp) == saved);
   }
