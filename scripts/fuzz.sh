@@ -11,8 +11,7 @@ target=$1 seconds=$2
 corpus=fuzz/corpus/$target
 if [ ! -d "$corpus/seed" ]; then echo "unknown target $target; one of: $(ls fuzz/corpus | tr '\n' ' ')" >&2; exit 2; fi
 
-cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DQUELO_FUZZ=ON \
-      -DQUELO_BUILD_UI=OFF -DQUELO_BUILD_TESTS=OFF -DQUELO_BUILD_BENCH=OFF >/dev/null
+cmake --preset fuzz >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "fuzz_$target" >/dev/null
 
 # New inputs go to the first folder only; the committed folders are only read.

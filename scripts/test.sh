@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds quelo and runs every test: a normal build, then a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets, which
+# replay their seed and regression corpora once (no fuzzing; scripts/fuzz.sh does that).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -14,3 +15,7 @@ ctest --test-dir build -j"$jobs" --output-on-failure
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUELO_SANITIZE=ON -DQUELO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan -j"$jobs" --output-on-failure
+
+cmake --preset fuzz >/dev/null
+cmake --build build-fuzz -j"$jobs"
+ctest --test-dir build-fuzz -j"$jobs" --output-on-failure
