@@ -122,6 +122,14 @@ bool clsExePlusFiles::OpenExe(const std::string& FileName) {
     return false;
   }
   dataStart_ = CheckedPosition(in.Offset() + 1, "clsExePlusFiles.OpenExe");
+  // A member whose position lies beyond 32-bit positions could not be asked
+  // for (FileOffset raises an overflow) while the pack loads: no pack either.
+  for (const SxarEntry& entry : entries_) {
+    if (int64_t{dataStart_} + entry.Offset > std::numeric_limits<int32_t>::max()) {
+      Clear();
+      return false;
+    }
+  }
   return true;
 }
 

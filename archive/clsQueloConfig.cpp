@@ -28,7 +28,12 @@ class DefinitionReader {
     in_.Bytes(out, count);
     Note(0, where);
   }
-  int64_t Remaining() const { return in_.Remaining(); }
+  // False, and the definition cut short at where, when fewer than count bytes are left.
+  bool Holds(int64_t count, const std::string& where) {
+    if (count <= in_.Remaining()) return true;
+    if (cutAt_.empty()) cutAt_ = where;
+    return false;
+  }
 
   bool CutShort() const { return !cutAt_.empty(); }
   const std::string& CutAt() const { return cutAt_; }
@@ -112,8 +117,9 @@ bool clsQueloConfig::LoadConfig(const std::string& FileName, int32_t Offset) {
     entries[i].FileAuther = in.Text(FieldOfRecord(i, "FileAuther"));
   }
   if (in.CutShort()) return refuse(in.CutShortText());
-  std::vector<uint8_t> defaultList;  // at most 32767 bytes, so no check is needed first
-  defaultList.resize(static_cast<size_t>(defaultListCount_));
+  // Allocated only for a count the rest of the file can hold.
+  if (!in.Holds(defaultListCount_, "DefaultList")) return refuse(in.CutShortText());
+  std::vector<uint8_t> defaultList(static_cast<size_t>(defaultListCount_));
   in.Bytes(defaultList.data(), defaultList.size(), "DefaultList");
   if (in.CutShort()) return refuse(in.CutShortText());
 

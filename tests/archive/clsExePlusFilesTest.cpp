@@ -144,11 +144,15 @@ TEST_F(ExePlusFiles, BrokenHeadersAndDirectoriesAreNoPack) {
   EXPECT_EQ(ErrorOf([&] { reader.GetOriginalFileSize(dir.File("huge.exe")); }).Number(), err::kOverflow);
 
   // Ending inside the fourth entry; Count 2147483647 in a 200-byte file; a name
-  // length that runs past the end of the file.
+  // length that runs past the end of the file; a member whose position would be
+  // beyond 2147483647.
   auto cut = SerializeArchive(kSeven);
   cut.resize(16 + 3 * 16 + 20);
+  auto far = SerializeArchive({Member("m.bin", 10)});
+  test::PatchU32(far, 16 + 2 + 5, 0x7FFFFFF0);
   for (const auto& bytes : {Behind(0x200, cut), Behind(168, RawBytes().Raw("SXAR").U32(100).U32(0x7FFFFFFF).Put(0, 20).b),
-                            Behind(0x200, RawBytes().Raw("SXAR").U32(100).U32(1).U32(0).U16(5000).Raw("abc").b)}) {
+                            Behind(0x200, RawBytes().Raw("SXAR").U32(100).U32(1).U32(0).U16(5000).Raw("abc").b),
+                            Behind(0x200, far)}) {
     WriteAll(dir.File("bad"), bytes);
     EXPECT_FALSE(reader.OpenExe(dir.File("bad")));
     EXPECT_EQ(reader.FileCount(), 0);
