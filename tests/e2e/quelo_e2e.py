@@ -4,11 +4,10 @@
     quelo_e2e.py BUILD_DIR [SCENARIO...]      (default: every scenario)
     quelo_e2e.py BUILD_DIR --docs-shot PNG    (the drag picture of the README)
 
-Each scenario packs solid PSDs (ImageMagick) with quelo-pack, starts the program,
-finds what it needs on screenshots by colour, checks what the user sees, and ends
-it through "quelo の終了(&X)": a non-zero status or a sanitizer's report in its
-output fails the scenario. Exits 77 (skipped) when a tool is missing. To add a
-scenario: a function of a Session that raises Failure, listed in SCENARIOS.
+Each scenario packs solid PSDs with quelo-pack, starts the program, finds what
+it needs on screenshots by colour, checks what the user sees, and ends through
+"quelo の終了(&X)": a non-zero status or a sanitizer's report fails it. A scenario
+is a function of a Session that raises Failure. Exits 77 when a tool is missing.
 """
 
 import collections
@@ -216,10 +215,9 @@ class Session:
 
     def drag(self, start, end, steps=12, before_release=None):
         """Press at start, move to end in steps, optionally look, release."""
-        run("xdotool", "mousemove", start[0], start[1], "mousedown", 1)
+        run("xdotool", "mousemove", *start, "mousedown", 1)
         for i in range(1, steps + 1):
-            run("xdotool", "mousemove", start[0] + (end[0] - start[0]) * i // steps,
-                start[1] + (end[1] - start[1]) * i // steps)
+            run("xdotool", "mousemove", *(a + (b - a) * i // steps for a, b in zip(start, end)))
             time.sleep(0.05)
         time.sleep(0.3)
         looked = before_release() if before_release else None
@@ -375,27 +373,23 @@ def main():
         jobs = {"docs-shot": lambda s: docs_shot(s, path)}
     else:
         jobs = {name: SCENARIOS[name] for name in sys.argv[2:] or SCENARIOS}
-    wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) \
-        if shutil.which("openbox") else None
+    wm = shutil.which("openbox") and subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     failed = 0
-    try:
-        for name, job in jobs.items():
-            with tempfile.TemporaryDirectory() as work:
-                s = Session(build, work)
-                try:
-                    job(s)
-                    print("PASS   " + name)
-                except (Failure, subprocess.SubprocessError) as e:
-                    failed += 1
-                    print("FAIL   %s: %s" % (name, e))
-                finally:
-                    s.stop()
-        print("e2e: %d passed, %d failed" % (len(jobs) - failed, failed))
-    finally:
-        if wm:
-            wm.terminate()
-            wm.wait()
+    for name, job in jobs.items():
+        with tempfile.TemporaryDirectory() as work:
+            s = Session(build, work)
+            try:
+                job(s)
+                print("PASS   " + name)
+            except (Failure, subprocess.SubprocessError) as e:
+                failed += 1
+                print("FAIL   %s: %s" % (name, e))
+            finally:
+                s.stop()
+    if wm:
+        wm.terminate()
+    print("e2e: %d passed, %d failed" % (len(jobs) - failed, failed))
     return 1 if failed else 0
 
 
