@@ -58,7 +58,6 @@ class Box(collections.namedtuple("Box", "left top right bottom")):
     height = property(lambda b: b.bottom - b.top)
     centre = property(lambda b: ((b.left + b.right) // 2, (b.top + b.bottom) // 2))
     at = lambda b, dx, dy: (b.left + dx, b.top + dy)  # noqa: E731
-    __repr__ = lambda b: "%dx%d at (%d, %d)" % (b.width, b.height, b.left, b.top)  # noqa: E731
 
 
 def in_row(boxes, widths):
@@ -158,13 +157,9 @@ class Session:
 
     def wait_window(self, title):
         """The id of a visible window whose name matches title, once it has had time to paint."""
-        try:
-            out = run("xdotool", "search", "--sync", "--onlyvisible", "--name", title)
-        except subprocess.TimeoutExpired:
-            self.check_running()
-            raise Failure("no window named %r within %d seconds" % (title, TIMEOUT))
+        found = wait_until("a window named %r" % title, lambda: self.check_running() or visible(title))
         time.sleep(0.5)
-        return out.split()[0].decode()
+        return found[0]
 
     def wait_gone(self, title):
         wait_until("the window %r to close" % title, lambda: not visible(title))
@@ -280,7 +275,8 @@ def dragdrop_save(s):
     got = got.convert("RGB")
     wrong = ImageChops.difference(got, want).getbbox()
     if wrong:
-        raise Failure("saved pixel %s is %s, expected %s" % (wrong[:2], got.getpixel(wrong[:2]), want.getpixel(wrong[:2])))
+        at = wrong[:2]
+        raise Failure("saved pixel %s is %s, expected %s" % (at, got.getpixel(at), want.getpixel(at)))
     s.finish()
 
 
@@ -364,15 +360,11 @@ def main():
         return SKIP
     build = os.path.abspath(sys.argv[1])
     if not os.environ.get("QUELO_E2E_INSIDE"):
-        env = dict(os.environ, QUELO_E2E_INSIDE="1")
-        env.pop("QT_QPA_PLATFORM", None)
+        env = {k: v for k, v in os.environ.items() if k != "QT_QPA_PLATFORM"} | {"QUELO_E2E_INSIDE": "1"}
         return subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, sys.executable] + sys.argv,
                               env=env).returncode
-    if sys.argv[2:3] == ["--docs-shot"]:
-        path = os.path.abspath(sys.argv[3])
-        jobs = {"docs-shot": lambda s: docs_shot(s, path)}
-    else:
-        jobs = {name: SCENARIOS[name] for name in sys.argv[2:] or SCENARIOS}
+    shot = sys.argv[2:3] == ["--docs-shot"] and os.path.abspath(sys.argv[3])
+    jobs = {"docs-shot": lambda s: docs_shot(s, shot)} if shot else {n: SCENARIOS[n] for n in sys.argv[2:] or SCENARIOS}
     wm = shutil.which("openbox") and subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     failed = 0
