@@ -109,10 +109,7 @@ class Session:
             f.write("[pack]\nname = E2E %s\n" % name)
         run(os.path.join(self.build, "quelo-pack"), os.path.join(self.build, "quelo"), folder, definition, "-o", exe)
         self.start(exe, r"Quelo - \[E2E")
-        shot = self.screenshot("start")
-        self.previews = [find(shot, c) for c in colours]
-        if not all(self.previews):
-            raise Failure("previews of %s: %s" % (colours, self.previews))
+        self.previews = self.canvas("the previews", colours, name="start")
         return self.previews
 
     def start(self, exe, title):
@@ -191,13 +188,19 @@ class Session:
             shot.save(os.path.join(os.environ["QUELO_E2E_SHOTS"], name + ".png"))
         return shot
 
-    def canvas(self, what, colours, name=None, outside=(), timeout=TIMEOUT, must=True):
-        """The boxes of the colours once all show outside the previews and the boxes outside."""
+    def canvas(self, what, colours, widths=None, name=None, outside=(), timeout=TIMEOUT, must=True):
+        """The boxes of the colours once all show outside the previews and the boxes
+        outside, in a row of these widths when given (a repaint may be half done)."""
+        seen = []
+
         def probe():
             shot = self.screenshot(name)
-            boxes = [find(shot, c, self.previews + list(outside)) for c in colours]
-            return boxes if all(boxes) else None
-        return wait_until(what, probe, timeout, must)
+            seen[:] = [find(shot, c, self.previews + list(outside)) for c in colours]
+            return all(seen) and (widths is None or in_row(seen, widths)) and list(seen)
+        found = wait_until(what, probe, timeout, must=False)
+        if found or not must:
+            return found
+        raise Failure("timed out waiting for %s; seen %s" % (what, seen))
 
     def click(self, x, y):
         run("xdotool", "mousemove", x, y, "click", 1)
@@ -229,9 +232,7 @@ def dragdrop_save(s):
     light_blue = over(BLUE, 0x80)
     s.add(0, 1)
     s.answer("イメージの高さ", "alt+n")  # いいえ(&N)
-    red, green = s.canvas("the first two images on the canvas", (RED, GREEN))
-    if not in_row((red, green), (32, 40)):
-        raise Failure("canvas after two double clicks: red %s, green %s" % (red, green))
+    red, green = s.canvas("the first two images in a row on the canvas", (RED, GREEN), (32, 40))
     # Red OR NOT red is white, red OR NOT green is magenta. The drag picture
     # hangs below and right of the pointer, clear of the marker.
     want, seen = [WHITE, (255, 0, 255)], []
@@ -245,9 +246,7 @@ def dragdrop_save(s):
     s.drag(previews[2].centre, green.at(8, 4), before_release=lambda: wait_until("", marker, 10, must=False))
     if seen != want:
         raise Failure("the marker between red and green shows %s, %s" % tuple(seen))
-    boxes = s.canvas("the dropped image on the canvas", (RED, light_blue, GREEN), "dragdrop-after")
-    if not in_row(boxes, (32, 48, 40)):
-        raise Failure("canvas after the drop: red, blue, green %s" % boxes)
+    s.canvas("the dropped image between them", (RED, light_blue, GREEN), (32, 48, 40), "dragdrop-after")
 
     target, title = os.path.join(s.work, "strip.bmp"), "^ビットマップを保存$"
     s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
@@ -290,16 +289,15 @@ def height_and_drag_out(s):
     (red,) = s.canvas("the first image on the canvas", (RED,))
     s.drag(previews[1].centre, red.at(28, 4))
     s.answer("イメージの高さ", "alt+y")  # はい(&Y)
-    red, blue = s.canvas("the dropped image", (RED, BLUE), "height-after")
-    if not in_row((red, blue), (32, 48)) or (red.height, blue.height) != (32, 48):
-        raise Failure("canvas after the drop: red %s, blue %s" % (red, blue))
+    red, blue = s.canvas("the dropped image beside the first", (RED, BLUE), (32, 48), "height-after")
+    if (red.height, blue.height) != (32, 48):
+        raise Failure("the strip's height was not taken: red %s, blue %s" % (red, blue))
     s.click(*blue.at(10, 10))
-    seen = s.drag(blue.at(10, 10), (blue.left + 10, blue.bottom + 60), before_release=lambda: s.canvas(
-        "the strip's picture at the pointer", (RED, BLUE), "strip-drag-out", (red, blue), 10, must=False))
-    if not seen or not in_row(seen, (32, 48)):
-        raise Failure("no picture of the strip follows the pointer: %s" % seen)
+    if not s.drag(blue.at(10, 10), (blue.left + 10, blue.bottom + 60), before_release=lambda: s.canvas(
+            "the strip's picture", (RED, BLUE), (32, 48), "strip-drag-out", (red, blue), 10, must=False)):
+        raise Failure("no picture of the strip follows the pointer")
     time.sleep(0.3)
-    after = s.canvas("the strip", (RED, BLUE), "strip-drag-out-after", timeout=0, must=False)
+    after = s.canvas("the strip", (RED, BLUE), name="strip-drag-out-after", timeout=0, must=False)
     if after != [red, blue]:
         raise Failure("the strip changed after its picture was dragged: %s" % after)
     s.finish()
