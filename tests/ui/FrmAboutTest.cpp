@@ -5,11 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QtTest>
-
-#include <cstdio>
 
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
@@ -102,11 +98,6 @@ class FrmAboutTest : public QObject, protected quelo::test::MainWindowHarness {
         QCOMPARE(w.txtInfo->size(), w.frameGeometry().size() - QSize(8, 91));
       }));
     }
-    // A definition that never loaded still opens the window, with its empty values.
-    clsQueloConfig empty;
-    QVERIFY(WhileModal([&](frmAbout* a) { a->ShowPackInfo(&empty, nullptr); }, [](frmAbout& w) {
-      QCOMPARE(Lines(w.InfoText()).mid(0, 2), Text("[パッケージ名] \n[ バージョン ] 0"));
-    }));
     QVERIFY(dialogs_->messages.empty());
     QVERIFY(!WhileModal([](frmAbout* a) { a->ShowPackInfo(nullptr, nullptr); }, [](frmAbout&) {}));
     QCOMPARE(dialogs_->Texts(), std::vector<std::string>{"定義クラスへの参照を渡すことが出来ませんでした"});
@@ -176,7 +167,7 @@ class FrmAboutTest : public QObject, protected quelo::test::MainWindowHarness {
     ExpectLabelsInOneColumn(about.InfoText(), about.txtInfo->font());
     QVERIFY(about.txtInfo->isReadOnly() && about.txtInfo->lineWrapMode() == QPlainTextEdit::NoWrap);
 
-    std::remove(file.c_str());
+    QFile::remove(Q(file));
     about.ShowFileInfo(file, nullptr, nullptr);
     QCOMPARE(Lines(about.InfoText()),
              Text("\n\n■■ファイル情報■■\n[ ファイル名 ] %1\n[   サイズ   ] 不明 (ファイルを読み取れません)\n", {Q(file)}));
@@ -195,15 +186,14 @@ class FrmAboutTest : public QObject, protected quelo::test::MainWindowHarness {
     }));
     frmAbout about;
     about.ShowFileInfo(dir_->File("none"), nullptr, nullptr);
-    about.resize(600, 400);
     const QSize frame = about.frameGeometry().size() - about.size();
-    QCOMPARE(about.txtInfo->geometry(), QRect(QPoint(4, 64), QSize(600, 400) + frame - QSize(8, 91)));
-    QCOMPARE(about.cmdOK->x(), 600 + frame.width() - 81);
-    about.resize(300, 80);  // too low for the text box: only its width follows
-    QCOMPARE(about.txtInfo->size(), QSize(300 + frame.width() - 8, 309 + frame.height()));
-    about.resize(1, 1);  // narrower than 120 twips: the text box keeps its last size
-    QCOMPARE(about.txtInfo->size(), QSize(300 + frame.width() - 8, 309 + frame.height()));
-    QCOMPARE(about.cmdOK->x(), 1 + frame.width() - 81);
+    // Too low for the text box, only its width follows; too narrow, it keeps its last size.
+    for (auto [asked, box, okLeft] : {std::tuple{QSize(600, 400), QSize(592, 309), 519},
+                                      {QSize(300, 80), QSize(292, 309), 219}, {QSize(1, 1), QSize(292, 309), -80}}) {
+      about.resize(asked);
+      QCOMPARE(about.txtInfo->geometry(), QRect(QPoint(4, 64), box + frame));
+      QCOMPARE(about.cmdOK->x(), okLeft + frame.width());
+    }
   }
 };
 
