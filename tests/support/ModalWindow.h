@@ -9,9 +9,9 @@
 
 namespace quelo::test {
 
-// Runs `open`; if a modal window of type T runs meanwhile, `look` receives it and
-// should close it as a user does. Any modal window still open is closed after,
-// so that a failed check never leaves the test waiting. Tells whether `look` ran.
+// Runs `open`; `look` receives the modal window of type T that runs meanwhile
+// and should close it as a user does. Any modal window left open is closed, so
+// that a failed check never leaves the test waiting. Tells whether `look` ran.
 template <class T>
 bool LookAtModalWindow(const std::function<void()>& open, const std::function<void(T&)>& look) {
   bool looked = false;

@@ -19,11 +19,9 @@ class FrmMainPreviewsTest : public QObject, protected quelo::test::MainWindowHar
   // (red = number % 256, green = number / 256), in the active window.
   static uint32_t Colour(int k) { return static_cast<uint32_t>(k % 256 | (k / 256) << 8); }
   void Start(int count, int height = 16) {
-    for (int k = 1; k <= count; ++k) {
-      char name[32];
-      std::snprintf(name, sizeof name, "p%04d.psd", k);
-      quelo::test::WriteAll(dir_->File(name), quelo::test::SolidPsd(8, height, Colour(k)));
-    }
+    for (int k = 1; k <= count; ++k)
+      quelo::test::WriteAll(dir_->File(QString::asprintf("p%04d.psd", k).toStdString()),
+                            quelo::test::SolidPsd(8, height, Colour(k)));
     StartIn(dir_->File("quelo"));
     window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -96,7 +94,6 @@ class FrmMainPreviewsTest : public QObject, protected quelo::test::MainWindowHar
     QCOMPARE(drag->mimeData()->data(QStringLiteral("application/x-quelo-preview")),
              QByteArray::number(QCoreApplication::applicationPid()) + " 5");
     QCOMPARE(PictureBox::FromQRgb(drag->pixmap().toImage().pixel(0, 0)), Colour(5));
-    QCOMPARE(W().SelectedPreview, int16_t(5));
   }
 
   void TheKeyboardMovesAddsAndOpensThePopup() {
@@ -137,7 +134,6 @@ class FrmMainPreviewsTest : public QObject, protected quelo::test::MainWindowHar
     Start(5000, 8);
     QCOMPARE(W().vscPreviews->maximum(), 5000);
     const int top1 = W().picPreview[1].top;
-    QCOMPARE(PreviewPixel(1, 4, 4), Colour(1));
     DoubleClickPreview(3);
     W().vscPreviews->setValue(5000);
     QCOMPARE(W().picPreview[5000].top, top1);
