@@ -45,14 +45,10 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     StartIn(exe);
     return exe;
   }
-  // Opens `menu` from the menu bar (or over preview `k` for the popup) and clicks `entry`.
-  void ChooseFromMenu(QMenu* menu, QAction* entry, int k = 0) {
-    if (k > 0) {
-      ClickPreview(k, Qt::RightButton);
-    } else {
-      QMenuBar* bar = W().menuBar();
-      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    }
+  // Opens `menu` from the menu bar, unless it is open already (the popup), and clicks `entry`.
+  void ChooseFromMenu(QMenu* menu, QAction* entry) {
+    QMenuBar* bar = W().menuBar();
+    if (!menu->isVisible()) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QVERIFY(menu->isVisible());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
   }
@@ -69,7 +65,8 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QVERIFY(FileWindows().isEmpty());
 
-    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty, 1);
+    ClickPreview(1, Qt::RightButton);
+    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty);
     ClickPreview(2);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QStringList members;  // the archive section of each window, up to the offset
@@ -116,7 +113,8 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     LookAtModalWindow([&] { QTest::mouseClick(W().imgBanner, Qt::LeftButton, {}, QPoint(10, 100)); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpAbout); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpPackInfo); }, look);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty, 1); }, look);
+    ClickPreview(1, Qt::RightButton);
+    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty); }, look);
     const QString version = "quelo のバージョン情報||1|1";
     const QString pack = "パッケージ テストパック の情報|[パッケージ名] テストパック|1|1";
     QCOMPARE(seen, (QStringList{version, version, pack, pack}));
