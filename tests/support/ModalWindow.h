@@ -9,20 +9,23 @@
 
 namespace quelo::test {
 
-// Runs `open`; once a modal window runs, `look` receives it (nullptr when the
-// events ran without one) and should close it as a user does. A window it
-// leaves open is closed afterwards, so that a failed check never leaves the
-// test waiting, and nothing is looked at after `open` returns.
-inline void LookAtModalWindow(const std::function<void()>& open, const std::function<void(QWidget*)>& look) {
-  QTimer timer;
+// Runs `open`; `look` receives the modal window of type T that runs meanwhile
+// and should close it as a user does. Any modal window left open is closed, so
+// that a failed check never leaves the test waiting. Tells whether `look` ran.
+template <class T>
+bool LookAtModalWindow(const std::function<void()>& open, const std::function<void(T&)>& look) {
+  bool looked = false;
+  QTimer timer;  // local, so that it never fires after `open` returned
   timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, [&look] {
+  timer.callOnTimeout([&] {
     QWidget* window = QApplication::activeModalWidget();
-    look(window);
+    looked = qobject_cast<T*>(window) != nullptr;
+    if (looked) look(*static_cast<T*>(window));
     if (window && QApplication::activeModalWidget() == window) window->close();
   });
   timer.start(0);
   open();
+  return looked;
 }
 
 }  // namespace quelo::test

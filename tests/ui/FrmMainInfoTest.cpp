@@ -3,33 +3,20 @@
 // windows, and the program's icon.
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QtTest>
 
 #include "archive/PackWriters.h"
-#include "platform/Platform.h"
 #include "support/ModalWindow.h"
-#include "support/PsdWriter.h"
-#include "support/RecordingDialogs.h"
-#include "support/TempDir.h"
-#include "ui/info/frmAbout.h"
-#include "ui/main/PictureBox.h"
-#include "ui/main/frmMain.h"
 #include "ui/MainWindowHarness.h"
+#include "ui/info/frmAbout.h"
 
+using quelo::test::LookAtModalWindow;
+using quelo::test::Q;
+using quelo::test::SolidPsd;
 using quelo::ui::frmAbout;
-using quelo::ui::frmMain;
-using quelo::ui::PictureBox;
 
 namespace {
-
-using quelo::test::Q;
-
-std::vector<uint8_t> Psd(int width, int height) {
-  return quelo::test::MakePsd(width, height, 4, quelo::test::PatternPixels(width, height, 4, 3));
-}
 
 // The open file property windows.
 QList<frmAbout*> FileWindows() {
@@ -50,23 +37,18 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
   std::string StartArchive() {
     quelo::PackDefinition def;
     def.PackName = "テストパック";
-    def.Files = {{"b.psd", "ビー", "", ""}};
     const std::string exe = dir_->File("quelo");
     quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(),
-                               {{"!quelo.ini", quelo::SerializeDefinition(def), 0}, {"a.psd", Psd(16, 16), 0},
-                                {"b.psd", Psd(24, 16), 0}},
+                               {{"!quelo.ini", quelo::SerializeDefinition(def), 0},
+                                {"a.psd", SolidPsd(16, 16, 0xFF), 0}, {"b.psd", SolidPsd(24, 16, 0xFF00), 0}},
                                exe);
     StartIn(exe);
     return exe;
   }
-  // Opens `menu` from the menu bar (or over preview `k` for the popup) and clicks `entry`.
-  void ChooseFromMenu(QMenu* menu, QAction* entry, int k = 0) {
-    if (k > 0) {
-      ClickPreview(k, Qt::RightButton);
-    } else {
-      QMenuBar* bar = W().menuBar();
-      QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    }
+  // Opens `menu` from the menu bar, unless it is open already (the popup), and clicks `entry`.
+  void ChooseFromMenu(QMenu* menu, QAction* entry) {
+    QMenuBar* bar = W().menuBar();
+    if (!menu->isVisible()) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
     QVERIFY(menu->isVisible());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
   }
@@ -83,45 +65,34 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QVERIFY(FileWindows().isEmpty());
 
-    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty, 1);
+    ClickPreview(1, Qt::RightButton);
+    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty);
     ClickPreview(2);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
-    const QList<frmAbout*> windows = FileWindows();
-    QCOMPARE(windows.size(), 2);
-    // The archive section's member lines, of both windows.
-    QStringList members;
-    for (frmAbout* w : windows) {
+    QStringList members;  // the archive section of each window, up to the offset
+    for (frmAbout* w : FileWindows()) {
       QVERIFY(!w->isModal());
-      const QStringList lines = w->InfoText().split("\r\n");
-      members << lines.mid(lines.size() - 3, 2).join('|');
+      members << w->InfoText().section("\r\n", -4, -2).section(" Offset", 0, 0);
     }
     members.sort();
-    const QString index = QString(15, QLatin1Char(' ')) + "(Index:%1 / 2 Offset:0x%2 Size:%3bytes)";
-    auto memberLines = [&](const char* name, int16_t i) {
-      return QStringLiteral("[ ファイル名 ] ") + name + '|' +
-             index.arg(i).arg(QString::number(W().PackArchive.FileOffset(i), 16).toUpper()).arg(W().PackArchive.FileSize(i));
-    };
-    QCOMPARE(members, (QStringList{memberLines("a.psd", 1), memberLines("b.psd", 2)}));
-    QVERIFY(windows[0]->InfoText().contains(QStringLiteral("[書庫ファイル] ") + Q(exe)));
+    const QString lines = QStringLiteral("[書庫ファイル] %1\r\n[ ファイル名 ] %2\r\n               (Index:%3 / 2").arg(Q(exe));
+    QCOMPARE(members, (QStringList{lines.arg("a.psd").arg(1), lines.arg("b.psd").arg(2)}));
 
-    QPointer<frmAbout> first = windows[0], second = windows[1];
+    QPointer<frmAbout> first = FileWindows()[0], second = FileWindows()[1];
     ChooseFromMenu(W().mnuFile, W().mnuFileEnd);
-    QVERIFY(!W().isVisible());
-    QVERIFY(FileWindows().isEmpty());
+    QVERIFY(!W().isVisible() && FileWindows().isEmpty());
     QTRY_VERIFY(!first && !second);  // released
   }
 
   // A pack from the folder: the window is given the file's full path.
   void FilePropertiesOfALooseFileNameItsPath() {
-    quelo::test::WriteAll(dir_->File("a.psd"), Psd(8, 8));
-    StartIn(dir_->File("quelo"));
+    const std::vector<uint8_t> psd = SolidPsd(8, 8, 0xFF);
+    StartLoose({{"a.psd", psd}});
     ClickPreview(1);
     ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
     QCOMPARE(FileWindows().size(), 1);
-    const QStringList lines = FileWindows()[0]->InfoText().split("\r\n");
-    QCOMPARE(lines.mid(lines.size() - 4),
-             (QStringList{QStringLiteral("■■ファイル情報■■"), QStringLiteral("[ ファイル名 ] ") + Q(dir_->File("a.psd")),
-                          QStringLiteral("[   サイズ   ] %1bytes").arg(Psd(8, 8).size()), ""}));
+    QCOMPARE(FileWindows()[0]->InfoText().section("\r\n", -3),
+             QStringLiteral("[ ファイル名 ] %1\r\n[   サイズ   ] %2bytes\r\n").arg(Q(dir_->File("a.psd"))).arg(psd.size()));
   }
 
   // The banner and the Help menu open the version window, modal, with the
@@ -131,26 +102,22 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     const QImage icon(QStringLiteral(QUELO_SOURCE_DIR "/packaging/quelo.png"));
     QCOMPARE(W().windowIcon().pixmap(48).toImage().pixel(24, 24), icon.pixel(24, 24));
 
-    QStringList seen;
-    auto look = [&](QWidget* w) {
-      auto* about = qobject_cast<frmAbout*>(w);
-      if (!about) return;
+    QStringList seen;  // title, first line, owner, icon of each window
+    const std::function<void(frmAbout&)> look = [&](frmAbout& about) {
       seen << QStringLiteral("%1|%2|%3|%4")
-                  .arg(about->windowTitle(), about->InfoText().section("\r\n", 0, 0))
-                  .arg(about->parentWidget() == window_.get())
-                  .arg(about->picIcon->Point(24, 24) == PictureBox::FromQRgb(icon.pixel(24, 24)));
-      QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+                  .arg(about.windowTitle(), about.InfoText().section("\r\n", 0, 0))
+                  .arg(about.parentWidget() == window_.get())
+                  .arg(about.picIcon->Point(24, 24) == quelo::ui::PictureBox::FromQRgb(icon.pixel(24, 24)));
+      QTest::mouseClick(about.cmdOK, Qt::LeftButton);
     };
-    using quelo::test::LookAtModalWindow;
     LookAtModalWindow([&] { QTest::mouseClick(W().imgBanner, Qt::LeftButton, {}, QPoint(10, 100)); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpAbout); }, look);
     LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpPackInfo); }, look);
-    ClickPreview(1);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty, 1); }, look);
-    const QString version = QStringLiteral("quelo のバージョン情報||1|1");
-    const QString pack = QStringLiteral("パッケージ テストパック の情報|[パッケージ名] テストパック|1|1");
+    ClickPreview(1, Qt::RightButton);
+    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty); }, look);
+    const QString version = "quelo のバージョン情報||1|1";
+    const QString pack = "パッケージ テストパック の情報|[パッケージ名] テストパック|1|1";
     QCOMPARE(seen, (QStringList{version, version, pack, pack}));
-    QVERIFY(FileWindows().isEmpty());
   }
 };
 
