@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 
 #include "archive/PackWriters.h"
 #include "image/clsImage.h"
@@ -13,22 +12,19 @@
 #include "ui/PillowImage.h"
 
 using quelo::platform::MsgResult;
-using quelo::test::MakePsd;
-using quelo::test::PatternPixels;
-using quelo::test::Pillow;
-using quelo::test::Q;
-using quelo::test::ReadAll;
-using quelo::test::SolidPsd;
+using namespace quelo::test;
 
-namespace {
-QImage Argb(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
-}  // namespace
-
-class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarness {
+class FrmMainSavingTest : public QObject, protected MainWindowHarness {
   Q_OBJECT
 
+  static QImage Argb(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
   QImage CanvasImage() { return Argb(W().picMain->Image()); }
   QStringList Files() { return QDir(Q(dir_->Path())).entryList(QDir::Files, QDir::Name); }
+  // `command` with its save dialog answered by `file` under filter entry `filter`.
+  void Choose(QAction* command, const std::string& file, int filter = 1) {
+    dialogs_->AnswerSave(file, filter);
+    command->trigger();
+  }
   // The strip 32 x 32 (opaque) + 48 x 32 (soft alpha), 80 x 32 in all; c.psd stays out.
   void StartWithTwoImageStrip() {
     StartLoose({{"a.psd", MakePsd(32, 32, 3, PatternPixels(32, 32, 3, 1))},
@@ -60,8 +56,7 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     const std::string bmp = dir_->File("strip.bmp"), png = dir_->File("strip.png");
     W().mnuFileSave->trigger();
     QVERIFY(Files() == QStringList({"a.psd", "b.psd", "c.psd"}) && W().SaveFileName.empty());
-    dialogs_->AnswerSave(bmp, 1);
-    W().mnuFileSaveAs->trigger();
+    Choose(W().mnuFileSaveAs, bmp);
     for (const auto& r : dialogs_->saveRequests) {
       QCOMPARE(Q(r.title + "|" + r.filter + "|" + r.defaultExt + "|" + r.initialFolder + "|" + r.initialName),
                Q("ビットマップを保存|Windows ビットマップ (.bmp)|*.bmp|全てのファイル|*.*|PNG (.png)|*.png|bmp|" +
@@ -70,13 +65,12 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     }
     QCOMPARE(Q(W().SaveFileName), Q(bmp));
     QVERIFY(ReadAll(bmp).at(28) == 24 && ReadAll(bmp).at(30) == 0);  // 24 bits per pixel, BI_RGB
-    quelo::test::Decoded d = Pillow(Q(bmp));
+    Decoded d = Pillow(Q(bmp));
     QCOMPARE(d.what, QStringLiteral("BMP RGB"));
     QCOMPARE(d.image, CanvasImage());
 
     // The PNG entry; the dialog proposes the file chosen last.
-    dialogs_->AnswerSave(png, 3);
-    W().mnuFileSaveAs->trigger();
+    Choose(W().mnuFileSaveAs, png, 3);
     QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(bmp));
     d = Pillow(Q(png));
     QCOMPARE(d.what, QStringLiteral("PNG RGB"));
@@ -98,10 +92,8 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
   void FailedWritesKeepTheEarlierFileAndTheName() {
     StartWithTwoImageStrip();
     const std::string bmp = dir_->File("strip.bmp"), png = dir_->File("strip.png");
-    dialogs_->AnswerSave(png, 3);
-    W().mnuFileSaveAs->trigger();
-    dialogs_->AnswerSave(bmp, 1);
-    W().mnuFileSaveAs->trigger();
+    Choose(W().mnuFileSaveAs, png, 3);
+    Choose(W().mnuFileSaveAs, bmp);
     const QStringList files = Files();
     DoubleClickPreview(3);
     for (const auto& [target, asPng] : {std::pair{bmp, false}, std::pair{png, true}}) {
@@ -109,26 +101,18 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
       QVERIFY(W().SaveStripBitmap(dir_->File("new"), asPng));  // for the new file's size
       const auto size = static_cast<int64_t>(ReadAll(dir_->File("new")).size());
       QFile::remove(Q(dir_->File("new")));
-      for (int64_t at : quelo::test::FailurePoints(size)) {
-        dialogs_->messages.clear();
+      for (int64_t at : FailurePoints(size)) {
+        ScopedWriteFailure failure(at);
         if (asPng) dialogs_->AnswerSave(png, 3);
-        {
-          quelo::test::ScopedWriteFailure failure(at);
-          (asPng ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
-        }
-        QCOMPARE(dialogs_->messages.size(), size_t(1));
-        QCOMPARE(Q(dialogs_->messages[0].text), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
+        (asPng ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
+        QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
         QVERIFY(ReadAll(target) == earlier && Files() == files);
         QCOMPARE(Q(W().SaveFileName), Q(bmp));
       }
     }
-    dialogs_->messages.clear();
-    quelo::test::WriteAll(dir_->File("plain"), {1, 2, 3});
-    const std::string inside = dir_->File("plain/strip.bmp");
-    dialogs_->AnswerSave(inside);
-    W().mnuFileSaveAs->trigger();
-    QCOMPARE(dialogs_->messages.size(), size_t(1));
-    QVERIFY(Q(dialogs_->messages[0].text).startsWith(Q("ファイル " + inside + " に保存できませんでした。\r\n")));
+    WriteAll(dir_->File("plain"), {1, 2, 3});
+    Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
+    QVERIFY(TakeMessages().startsWith(Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\n")));
     QCOMPARE(Q(W().SaveFileName), Q(bmp));
   }
 
@@ -157,11 +141,10 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
 
     W().mnuPopPreviewsExport->trigger();
     QVERIFY(dialogs_->saveRequests.empty());
-    QCOMPARE(dialogs_->messages.size(), size_t(1));
-    const auto& m = dialogs_->messages[0];
-    QCOMPARE(Q(m.title + "|" + m.text),
-             QStringLiteral("ファイルのエクスポート|このファイルは自己解凍書庫から読み込まれたファイルではありません"));
+    const auto& m = dialogs_->messages.at(0);
+    QCOMPARE(Q(m.title), QStringLiteral("ファイルのエクスポート"));
     QCOMPARE(m.icon, quelo::platform::MsgIcon::Information);
+    QCOMPARE(TakeMessages(), QStringLiteral("このファイルは自己解凍書庫から読み込まれたファイルではありません"));
   }
 
   // Export of archive members byte for byte and as icons; refusals and failures
@@ -174,8 +157,7 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     StartIn(exe);
     ClickPreview(1);
     const std::string copy = dir_->File("copy.psd");
-    dialogs_->AnswerSave(copy);
-    W().mnuPopPreviewsExport->trigger();
+    Choose(W().mnuPopPreviewsExport, copy);
     const auto& r = dialogs_->saveRequests.at(0);
     QCOMPARE(Q(r.title + "|" + r.filter + "|" + r.defaultExt + "|" + r.initialName),
              QStringLiteral("エクスポート|psd ファイル |*.psd|Windows アイコン|*.ico|psd|hare"));
@@ -188,10 +170,9 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     const QImage expected = QImage(rgba.data(), 32, 32, 32 * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32);
     for (const char* name : {"hare.ICO", "myico"}) {
       const std::string icon = dir_->File(name);
-      dialogs_->AnswerSave(icon, 2);
-      W().mnuPopPreviewsExport->trigger();
+      Choose(W().mnuPopPreviewsExport, icon, 2);
       QCOMPARE(ReadAll(icon).size(), size_t(6 + 16 + 40 + 32 * 32 * 4 + 32 * 4));  // 32-bit pixels and the mask
-      const quelo::test::Decoded d = Pillow(Q(icon));
+      const Decoded d = Pillow(Q(icon));
       QCOMPARE(d.what, QStringLiteral("ICO RGBA"));
       QCOMPARE(d.image.convertToFormat(QImage::Format_RGB32), expected);
       QCOMPARE(Status(), Q("エクスポート " + icon + " に保存されました"));
@@ -205,14 +186,11 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     // Not square: SaveICO refuses; a folder that is a file: FileExport fails.
     const QString before = Status();
     ClickPreview(2);
-    dialogs_->AnswerSave(dir_->File("wide.ico"));
-    W().mnuPopPreviewsExport->trigger();
-    quelo::test::WriteAll(dir_->File("plain"), {1});
-    dialogs_->AnswerSave(dir_->File("plain/wide.psd"));
-    W().mnuPopPreviewsExport->trigger();
-    QCOMPARE(dialogs_->messages.size(), size_t(2));
-    QCOMPARE(Q(dialogs_->messages[0].text), QStringLiteral("このデータはアイコン形式での保存は出来ません"));
-    QVERIFY(Q(dialogs_->messages[1].text).startsWith(QStringLiteral("ファイル操作中に予期しないエラーが発生しました")));
+    Choose(W().mnuPopPreviewsExport, dir_->File("wide.ico"));
+    QCOMPARE(TakeMessages(), QStringLiteral("このデータはアイコン形式での保存は出来ません"));
+    WriteAll(dir_->File("plain"), {1});
+    Choose(W().mnuPopPreviewsExport, dir_->File("plain/wide.psd"));
+    QVERIFY(TakeMessages().startsWith(QStringLiteral("ファイル操作中に予期しないエラーが発生しました")));
     QCOMPARE(Status(), before);
     QVERIFY(!QFile::exists(Q(dir_->File("wide.ico"))));
 
@@ -241,15 +219,11 @@ class FrmMainSavingTest : public QObject, protected quelo::test::MainWindowHarne
     QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFFFFFF, 0x000000}));
     QCOMPARE(panel(), QStringLiteral("0 0 0"));
     QVERIFY(W().txtBackColor[2]->isReadOnly());
-    const int onBlack = quelo::BlendComponent(0x80, 0, 0x80), onWhite = quelo::BlendComponent(0x80, 255, 0x80);
-    QImage expected(48, 32, QImage::Format_ARGB32);
-    expected.fill(Qt::black);
-    QPainter paint(&expected);
-    paint.fillRect(0, 0, 32, 32, QColor(onBlack, onBlack, onBlack));
-    paint.fillRect(32, 0, 16, 16, Qt::red);
-    paint.end();
-    QCOMPARE(CanvasImage(), expected);
-    QCOMPARE(PreviewPixel(1, 16, 16), uint32_t(onWhite * 0x010101));
+    const uint32_t onBlack = 0x010101u * quelo::BlendComponent(0x80, 0, 0x80);
+    QCOMPARE(CanvasSize(), QSize(48, 32));
+    for (auto [x, y, colour] : {std::tuple{0, 0, onBlack}, {31, 31, onBlack}, {47, 15, 0x0000FFu}, {32, 16, 0u}, {47, 31, 0u}})
+      QCOMPARE(Canvas(x, y), colour);
+    QCOMPARE(PreviewPixel(1, 16, 16), 0x010101u * quelo::BlendComponent(0x80, 255, 0x80));
 
     dialogs_->answers.push_back(MsgResult::Yes);
     W().mnuFileNew->trigger();
