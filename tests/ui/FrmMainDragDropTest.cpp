@@ -121,17 +121,25 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(Shown(), before);
   }
 
-  // A press (any button) selects the entry under it as a click on its line would;
-  // on the selected entry it changes nothing; on an empty strip nothing at all. A
-  // failure while it is handled shows one "エラー" box.
+  // A press (any button) selects the entry under it as a click on its line would,
+  // scrolling its preview into view when hidden (p6 shown from p5 on, p1 from the
+  // top); on the selected entry it changes nothing; on an empty strip nothing at
+  // all. A failure while it is handled shows one "エラー" box.
   void PressSelectsTheEntryUnderThePointer() {
-    StartRgb({1, 2, 3});
-    Press(40, Qt::RightButton);
-    QCOMPARE(Selection(), QStringLiteral("1 2"));
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
+    for (int i = 1; i <= 9; ++i) files.push_back({"p" + std::to_string(i) + ".psd", SolidPsd(16, 16, 0x0000FF)});
+    StartLoose(files);
+    for (int k : {6, 1, 3}) DoubleClickPreview(k);
+    for (auto [x, selection, top] : {std::tuple{0, "0 6", 5}, {20, "1 1", 1}}) {
+      W().vscPreviews->setValue(8);
+      Press(x, Qt::RightButton);
+      QCOMPARE(Selection(), QString(selection));
+      QCOMPARE(W().vscPreviews->value(), top);
+    }
     ClickPreview(3);
-    Press(71);
+    Press(31);
     QCOMPARE(Selection(), QStringLiteral("1 3"));
-    Press(72);
+    Press(32);
     QCOMPARE(Selection(), QStringLiteral("2 3"));
     W().RemoveStripImage(-1);
     Press(20);
@@ -147,22 +155,6 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(m.icon, quelo::platform::MsgIcon::None);
     QCOMPARE(TakeMessages(), QStringLiteral("エラー\r\nSubscript out of range\r\n9"));
     QCOMPARE(W().lstImages->currentRow(), -1);
-  }
-
-  // The preview of the pressed entry scrolled into view: p6 shown from p5 on, p1
-  // from the top.
-  void PressScrollsAHiddenPreviewIntoView() {
-    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-    for (int i = 1; i <= 9; ++i) files.push_back({"p" + std::to_string(i) + ".psd", SolidPsd(16, 16, 0x0000FF)});
-    StartLoose(files);
-    DoubleClickPreview(1);
-    DoubleClickPreview(6);
-    for (auto [x, preview, top] : {std::tuple{20, 6, 5}, {0, 1, 1}}) {
-      W().vscPreviews->setValue(8);
-      Press(x);
-      QCOMPARE(W().SelectedPreview, int16_t(preview));
-      QCOMPARE(W().vscPreviews->value(), top);
-    }
   }
 
   // Pressed again and moved past the drag distance, the selected image drags the

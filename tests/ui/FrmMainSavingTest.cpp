@@ -25,15 +25,6 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     dialogs_->AnswerSave(file, filter);
     command->trigger();
   }
-  // The strip 32 x 32 (opaque) + 48 x 32 (soft alpha), 80 x 32 in all; c.psd stays out.
-  void StartWithTwoImageStrip() {
-    StartLoose({{"a.psd", MakePsd(32, 32, 3, PatternPixels(32, 32, 3, 1))},
-                {"b.psd", MakePsd(48, 32, 4, PatternPixels(48, 32, 4, 2))},
-                {"c.psd", SolidPsd(16, 32, 0x00FF00)}});
-    DoubleClickPreview(1);
-    DoubleClickPreview(2);
-    QCOMPARE(CanvasImage().size(), QSize(80, 32));
-  }
   // Which of 新規作成, 名前を付けて保存, 上書き保存, クリップボードにコピー and 終了 the File menu enables.
   QString FileMenuStates() {
     W().mnuFile->popup(QPoint(0, 0));
@@ -50,9 +41,18 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
 
   // Before any save "上書き保存(&S)" asks like "名前を付けて保存(&A)"; Cancel writes
   // nothing. Then a 24-bit uncompressed BMP and a PNG equal to the canvas, and
-  // "上書き保存(&S)" writes the PNG again without a dialog.
-  void SaveAsWritesTheCanvasAndSaveWritesItAgain() {
-    StartWithTwoImageStrip();
+  // "上書き保存(&S)" writes the PNG again without a dialog. Writes failing at the
+  // first, a middle and the last byte of the next PNG (through "上書き保存(&S)") and
+  // BMP (through "名前を付けて保存(&A)"), and into a folder that is a plain file: one
+  // message naming the file, the earlier file intact, no temporary file left,
+  // SaveFileName kept.
+  void SavingWritesTheCanvasOrKeepsTheEarlierFile() {
+    StartLoose({{"a.psd", MakePsd(32, 32, 3, PatternPixels(32, 32, 3, 1))},
+                {"b.psd", MakePsd(48, 32, 4, PatternPixels(48, 32, 4, 2))},  // soft alpha
+                {"c.psd", SolidPsd(16, 32, 0x00FF00)}});
+    DoubleClickPreview(1);
+    DoubleClickPreview(2);
+    QCOMPARE(CanvasImage().size(), QSize(80, 32));
     const std::string bmp = dir_->File("strip.bmp"), png = dir_->File("strip.png");
     W().mnuFileSave->trigger();
     QVERIFY(Files() == QStringList({"a.psd", "b.psd", "c.psd"}) && W().SaveFileName.empty());
@@ -81,39 +81,29 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(dialogs_->saveRequests.size(), size_t(3));
     QCOMPARE(CanvasImage().width(), 96);
     QCOMPARE(Pillow(Q(png)).image, CanvasImage());
-    QCOMPARE(Files(), (QStringList{"a.psd", "b.psd", "c.psd", "strip.bmp", "strip.png"}));
-    QVERIFY(dialogs_->messages.empty());
-  }
-
-  // Writes failing at the first, a middle and the last byte of the new BMP (through
-  // "上書き保存(&S)") and PNG (through "名前を付けて保存(&A)"), and a folder that is a
-  // plain file: one message naming the file, the earlier file intact, no temporary
-  // file left, SaveFileName kept.
-  void FailedWritesKeepTheEarlierFileAndTheName() {
-    StartWithTwoImageStrip();
-    const std::string bmp = dir_->File("strip.bmp"), png = dir_->File("strip.png");
-    Choose(W().mnuFileSaveAs, png, 3);
-    Choose(W().mnuFileSaveAs, bmp);
     const QStringList files = Files();
-    DoubleClickPreview(3);
-    for (const auto& [target, asPng] : {std::pair{bmp, false}, std::pair{png, true}}) {
+    QCOMPARE(files, (QStringList{"a.psd", "b.psd", "c.psd", "strip.bmp", "strip.png"}));
+    QVERIFY(dialogs_->messages.empty());
+
+    DoubleClickPreview(1);
+    for (const auto& [target, asBmp] : {std::pair{png, false}, std::pair{bmp, true}}) {
       const std::vector<uint8_t> earlier = ReadAll(target);
-      QVERIFY(W().SaveStripBitmap(dir_->File("new"), asPng));  // for the new file's size
+      QVERIFY(W().SaveStripBitmap(dir_->File("new"), !asBmp));  // for the new file's size
       const auto size = static_cast<int64_t>(ReadAll(dir_->File("new")).size());
       QFile::remove(Q(dir_->File("new")));
       for (int64_t at : FailurePoints(size)) {
         ScopedWriteFailure failure(at);
-        if (asPng) dialogs_->AnswerSave(png, 3);
-        (asPng ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
+        if (asBmp) dialogs_->AnswerSave(bmp, 1);
+        (asBmp ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
         QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
         QVERIFY(ReadAll(target) == earlier && Files() == files);
-        QCOMPARE(Q(W().SaveFileName), Q(bmp));
+        QCOMPARE(Q(W().SaveFileName), Q(png));
       }
     }
     WriteAll(dir_->File("plain"), {1, 2, 3});
     Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
     QVERIFY(TakeMessages().startsWith(Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\n")));
-    QCOMPARE(Q(W().SaveFileName), Q(bmp));
+    QCOMPARE(Q(W().SaveFileName), Q(png));
   }
 
   // The File menu follows the strip. Both copy commands put the canvas on the
