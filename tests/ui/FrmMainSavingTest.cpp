@@ -192,7 +192,8 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
 
   // Black behind a half-transparent image and a lower one: both and the band under
   // the lower one repaint, the previews stay white, the panel shows the values; the
-  // next dialog starts on black and its Cancel changes nothing; a new strip is black.
+  // next dialog starts on black and its Cancel changes nothing; a new strip takes
+  // the colour too.
   void BackgroundColourRepaintsTheStripButNotThePreviews() {
     StartLoose({{"a.psd", MakePsd(32, 32, 4, std::vector<uint8_t>(32 * 32 * 4, 0x80))},
                 {"b.psd", SolidPsd(16, 16, 0x0000FF)}});
@@ -203,10 +204,8 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     DoubleClickPreview(1);
     dialogs_->answers.push_back(MsgResult::No);  // keep the height 32
     DoubleClickPreview(2);
-    dialogs_->colourAnswers = {0x000000, std::nullopt};
+    dialogs_->colourAnswers = {0x000000};
     W().mnuEditBackColor->trigger();
-    W().mnuEditBackColor->trigger();
-    QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFFFFFF, 0x000000}));
     QCOMPARE(panel(), QStringLiteral("0 0 0"));
     QVERIFY(W().txtBackColor[2]->isReadOnly());
     const uint32_t onBlack = 0x010101u * quelo::BlendComponent(0x80, 0, 0x80);
@@ -215,11 +214,16 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
       QCOMPARE(Canvas(x, y), colour);
     QCOMPARE(PreviewPixel(1, 16, 16), 0x010101u * quelo::BlendComponent(0x80, 255, 0x80));
 
+    dialogs_->colourAnswers = {std::nullopt, 0x336699};  // Cancel, then a colour of three different values
+    W().mnuEditBackColor->trigger();
+    W().mnuEditBackColor->trigger();
+    QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFFFFFF, 0x000000, 0x000000}));
+    QCOMPARE(panel(), QStringLiteral("153 102 51"));
     dialogs_->answers.push_back(MsgResult::Yes);
     W().mnuFileNew->trigger();
-    QCOMPARE(CanvasImage().size(), QSize(300, 60));
-    QCOMPARE(Canvas(0, 0), 0u);
-    QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));  // the hint, on black
+    QCOMPARE(CanvasSize(), QSize(300, 60));
+    QCOMPARE(Canvas(0, 0), 0x336699u);
+    QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));  // the hint, on the new colour
   }
 };
 
