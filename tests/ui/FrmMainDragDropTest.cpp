@@ -81,8 +81,10 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     for (auto [x, marker] : {std::pair{10, 1}, {16, 32}, {40, 32}, {56, 78}}) {
       QVERIFY(DragOver(x, *data));
       const QImage shown = Shown();
-      for (int mx = std::max(marker - 2, 0); mx <= marker + 2 && mx < 80; ++mx)
-        QCOMPARE(shown.pixelColor(mx, 16), std::abs(mx - marker) <= 1 ? Merged(mx < 32 ? kRed : kBlue) : mx < 32 ? kRed : kBlue);
+      for (int mx = std::max(marker - 2, 0); mx <= marker + 2 && mx < 80; ++mx) {
+        const QColor below = mx < 32 ? kRed : kBlue;
+        QCOMPARE(shown.pixelColor(mx, 16), std::abs(mx - marker) <= 1 ? Merged(below) : below);
+      }
     }
     QCOMPARE(W().picMain->Image().pixelColor(78, 16), kBlue);
     QVERIFY(!Send<QDragEnterEvent>(5, *data, false, W().picMainFrame));
