@@ -103,6 +103,13 @@ class MainWindowHarness {
   uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
   QSize CanvasSize() { return W().picMain->Image().size(); }
   QString Status() { return W().picProgress->PrintedTexts().back().text; }
+  // The texts of the message boxes shown since the last call, one a line.
+  QString TakeMessages() {
+    QStringList texts;
+    for (const auto& m : dialogs_->messages) texts << Q(m.text);
+    dialogs_->messages.clear();
+    return texts.join('\n');
+  }
 };
 
 }  // namespace quelo::test
