@@ -33,9 +33,9 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
 
   // The panel is as wide as the widest image; each preview sits under its caption band.
   void LooseFolderLoadsInAlphabeticalOrderWithoutRegardToCase() {
-    StartLoose({{"b.psd", SolidPsd(32, 20, kRed)}, {"A.psd", SolidPsd(48, 30, kGreen)},
+    StartLoose({{"B.psd", SolidPsd(32, 20, kRed)}, {"a.psd", SolidPsd(48, 30, kGreen)},
                 {"c.PSD", SolidPsd(40, 10, kBlue)}, {"notes.txt", {1, 2, 3}}});
-    QCOMPARE(Names(), Q("A.psd b.psd c.PSD"));
+    QCOMPARE(Names(), Q("a.psd B.psd c.PSD"));  // by code point: B a c
     QCOMPARE(PreviewPixel(1, 0, 0), kGreen);
     QCOMPARE(W().windowTitle(), QStringLiteral("quelo"));
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[カレントディレクトリ：") + Q(dir_->Path()) + "]");
