@@ -29,7 +29,9 @@ class RecordingDialogs : public platform::IDialogs {
   std::vector<platform::SaveDialogRequest> saveRequests;
   std::deque<platform::SaveDialogResult> saveAnswers;  // accepted = false: Cancel
   // Scripts the next save dialog's answer: the user chooses fileName under filter filterIndex.
-  void AnswerSave(const std::string& fileName, int filterIndex = 1) { saveAnswers.push_back({true, fileName, filterIndex}); }
+  void AnswerSave(const std::string& fileName, int filterIndex = 1) {
+    saveAnswers.push_back({true, fileName, filterIndex});
+  }
 
   std::vector<uint32_t> colourStarts;               // the colour each dialog opened on
   std::deque<std::optional<uint32_t>> colourAnswers;  // nullopt: Cancel
