@@ -128,7 +128,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().lstImages->count(), 0);
     DoubleClickPreview(1);
     DoubleClickPreview(2);
-    W().FocusPreview(3);
+    ClickPreview(3);
     W().mnuPopPreviewsAddFirst->trigger();
     W().mnuPopPreviewsAddLast->trigger();
     QCOMPARE(ListLines(), Q("z.psd x.psd y.psd z.psd"));
