@@ -1,34 +1,35 @@
 #include "support/RecordingDialogs.h"
 
 namespace quelo::test {
+namespace {
+// The next scripted answer, or `none` when the script has run out.
+template <class T>
+T Next(std::deque<T>& answers, T none) {
+  if (answers.empty()) return none;
+  T answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+}  // namespace
 
 RecordingDialogs::RecordingDialogs() { platform::SetDialogs(this); }
 RecordingDialogs::~RecordingDialogs() { platform::SetDialogs(nullptr); }
 
 platform::MsgResult RecordingDialogs::MessageBox(const platform::MessageBoxRequest& request) {
   messages.push_back(request);
-  if (answers.empty()) return request.defaultButton;
-  const auto answer = answers.front();
-  answers.pop_front();
-  return answer;
+  return Next(answers, request.defaultButton);
 }
 
 platform::SaveDialogResult RecordingDialogs::SaveFileDialog(const platform::SaveDialogRequest& request) {
   saveRequests.push_back(request);
-  if (saveAnswers.empty()) return {};
-  const auto answer = saveAnswers.front();
-  saveAnswers.pop_front();
-  return answer;
+  return Next(saveAnswers, platform::SaveDialogResult{});
 }
 
 bool RecordingDialogs::ColorDialog(uint32_t& colour) {
   colourStarts.push_back(colour);
-  if (colourAnswers.empty()) return false;
-  const auto answer = colourAnswers.front();
-  colourAnswers.pop_front();
-  if (!answer) return false;
-  colour = *answer;
-  return true;
+  const std::optional<uint32_t> answer = Next(colourAnswers, std::optional<uint32_t>{});
+  if (answer) colour = *answer;
+  return answer.has_value();
 }
 
 std::vector<std::string> RecordingDialogs::Texts() const {

@@ -6,14 +6,11 @@
 
 #include <QListWidget>
 #include <QPushButton>
-#include <QString>
-#include <QStringList>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -77,17 +74,19 @@ class MainWindowHarness {
     return lines.join(' ');
   }
 
-  // The panel draws the previews: the middle of preview k in its pixels, and a
-  // pixel of preview k as the panel shows it.
+  // The panel draws the previews: where pixel (x, y) of preview k shows in the
+  // panel, the middle of preview k, and a pixel of preview k as the panel shows it.
+  QPoint InPanel(int k, int x, int y) {
+    const auto e = W().picPreview[static_cast<size_t>(k)];
+    const int b = W().picPreviews->BorderWidth();
+    return QPoint(b + e.left + x, b + e.top + y);
+  }
   QPoint PreviewPoint(int k) {
     const auto e = W().picPreview[static_cast<size_t>(k)];
-    const int b = W().picPreviews->BorderWidth();
-    return QPoint(b + e.left + e.width / 2, b + e.top + e.height / 2);
+    return InPanel(k, e.width / 2, e.height / 2);
   }
   uint32_t PreviewPixel(int k, int x, int y) {
-    const auto e = W().picPreview[static_cast<size_t>(k)];
-    const int b = W().picPreviews->BorderWidth();
-    return ui::PictureBox::FromQRgb(W().picPreviews->grab().toImage().pixel(b + e.left + x, b + e.top + y));
+    return ui::PictureBox::FromQRgb(W().picPreviews->grab().toImage().pixel(InPanel(k, x, y)));
   }
   void ClickPreview(int k, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(W().picPreviews, button, {}, PreviewPoint(k));

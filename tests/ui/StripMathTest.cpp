@@ -11,22 +11,11 @@ using namespace quelo::ui;
 // drops after it. At and beyond the right end, and on the empty strip, nothing
 // matches: position 0, and the marker is left as it was.
 TEST(StripMath, DropPositionSplitsEachImageAtItsMiddle) {
-  struct Case {
-    std::vector<int32_t> widths;
-    double x;
-    int16_t position;
-    int32_t marker;
-  };
+  struct Case { std::vector<int32_t> widths; double x; int16_t position; int32_t marker; };
   const std::vector<int32_t> strip = {32, 48};
-  for (const Case& c : std::vector<Case>{{strip, 10, 0, 0},
-                                         {strip, 15.9, 0, 0},
-                                         {strip, 16, 1, 32},
-                                         {strip, 40, 1, 32},
-                                         {strip, 56, 2, 80},
-                                         {strip, 79.9, 2, 80},
-                                         {strip, 80, 0, -7},
-                                         {strip, 500, 0, -7},
-                                         {strip, -3, 0, 0},
+  for (const Case& c : std::vector<Case>{{strip, 10, 0, 0}, {strip, 15.9, 0, 0}, {strip, 16, 1, 32},
+                                         {strip, 40, 1, 32}, {strip, 56, 2, 80}, {strip, 79.9, 2, 80},
+                                         {strip, 80, 0, -7}, {strip, 500, 0, -7}, {strip, -3, 0, 0},
                                          {{33}, 16.2, 1, 33},  // 33 div 2 = 16, not 16.5
                                          {{}, 150, 0, -7}}) {
     int32_t markerX = -7;
