@@ -73,8 +73,7 @@ class ExePlusFiles : public ::testing::Test {
 // A program from mingw's linker (objdump -p: SizeOfCode 0x200, SizeOfInitializedData
 // 0x800, SizeOfUninitializedData 0x200; 0xE00 bytes long), a big-endian 32-bit ELF
 // object (readelf: section headers at 316, 5 x 40 bytes), and a PE whose size
-// fields reach far beyond its end (the writer fills the gap). Every member exports
-// to exactly its bytes. (Re-packing is shown through quelo-pack's tests.)
+// fields reach far beyond its end (the writer fills the gap).
 TEST_F(ExePlusFiles, FindsPacksBehindRealAndSyntheticPrograms) {
   WriteAll(dir.File("gap.exe"), FakePe(0x22000, 0x7000, 0, 0x400));
   const std::tuple<std::string, int32_t, int32_t> programs[] = {{test::TestData("tiny-mingw.exe"), 0xC00, 0xE01},
@@ -101,21 +100,6 @@ TEST_F(ExePlusFiles, FindsPacksBehindRealAndSyntheticPrograms) {
   }
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(FilesIn(dir.Path()), 3);  // gap.exe, packed, out: no temporary files
-}
-
-// That the copy still runs is shown with quelo-pack's probe program.
-TEST_F(ExePlusFiles, ReadsAPackAppendedToThisLinuxTestProgram) {
-  const std::string self = platform::ExeFileName();
-  EXPECT_EQ(clsExePlusFiles().GetOriginalFileSize(self), platform::FileLength(self));
-  EXPECT_FALSE(clsExePlusFiles().OpenExe());  // nothing appended to the test program itself
-  WritePackExecutable(self, kSeven, dir.File("selfcopy"));
-  platform::OverrideExecutablePath(dir.File("selfcopy"));
-  clsExePlusFiles copy;
-  const bool opened = copy.OpenExe();
-  platform::OverrideExecutablePath("");
-  ASSERT_TRUE(opened);
-  EXPECT_EQ(copy.ExeDir(), dir.Path());
-  EXPECT_EQ(copy.FileName(6), "kaze01.psd");
 }
 
 // Damaged headers give -1; cut-short or absurd directories are no pack. None
@@ -219,39 +203,26 @@ TEST_F(ExePlusFiles, ExportReportsBadMembersInMessageBoxes) {
             std::make_tuple(platform::AppTitle(), platform::MsgIcon::None, platform::MsgButtons::Ok));
 }
 
-TEST_F(ExePlusFiles, FailedExportLeavesTheDestinationAsItWas) {
-  auto reader = OpenPatched(10000, 0, 10000);
-  const std::vector<uint8_t> before(100, 'k');
-  WriteAll(dir.File("keep.psd"), before);
-  test::WithFileSizeLimit(4096, [&] { reader.FileExport(0, dir.File("keep.psd")); });  // too big to write
-  EXPECT_EQ(ReadAll(dir.File("keep.psd")), before);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(FilesIn(dir.Path()), 2);  // no temporary file left behind
-
-  const auto program = ReadAll(dir.File("pack.exe"));
-  reader.FileExport(0, dir.File("pack.exe"));  // over the pack itself
-  EXPECT_EQ(ReadAll(dir.File("pack.exe")), program);
-  EXPECT_EQ(dialogs.messages.back().text,
-            "ファイル操作中に予期しないエラーが発生しました-2147220501書き出し先がパックの入っている実行ファイルそのものです");
-}
-
-// The copy's writes fail at the member's first byte, inside one of its pieces,
-// and at its last byte: the earlier file stays byte for byte, no temporary file
-// is left, the failure is reported. Allowed every byte, the export succeeds.
-TEST_F(ExePlusFiles, InjectedWriteFailuresKeepTheEarlierExport) {
+// The copy's writes fail at the member's first byte, inside a piece and at its
+// last byte, and the export over the pack itself is refused: the earlier file
+// stays byte for byte, no temporary file is left, the failure is reported.
+TEST_F(ExePlusFiles, FailedExportsKeepTheEarlierFile) {
   auto reader = OpenPatched(10000, 0, 10000);
   const std::vector<uint8_t> before(100, 'k');
   WriteAll(dir.File("keep.psd"), before);
   for (int64_t at : test::FailurePoints(10000)) {
     dialogs.messages.clear();
-    {
-      test::ScopedWriteFailure failure(at);
-      EXPECT_FALSE(reader.FileExport(0, dir.File("keep.psd"))) << at;
-    }
+    test::ScopedWriteFailure failure(at);
+    EXPECT_FALSE(reader.FileExport(0, dir.File("keep.psd"))) << at;
     EXPECT_EQ(ReadAll(dir.File("keep.psd")), before) << at;
     EXPECT_EQ(FilesIn(dir.Path()), 2) << at;
     EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"ファイル操作中に予期しないエラーが発生しました61No space left on device"});
   }
+  const auto program = ReadAll(dir.File("pack.exe"));
+  reader.FileExport(0, dir.File("pack.exe"));
+  EXPECT_EQ(ReadAll(dir.File("pack.exe")), program);
+  EXPECT_EQ(dialogs.messages.back().text,
+            "ファイル操作中に予期しないエラーが発生しました-2147220501書き出し先がパックの入っている実行ファイルそのものです");
   test::ScopedWriteFailure exact(10000);
   EXPECT_TRUE(reader.FileExport(0, dir.File("keep.psd")));
   EXPECT_EQ(ReadAll(dir.File("keep.psd")), Member("m.bin", 10000).Data);

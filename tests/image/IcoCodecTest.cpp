@@ -98,54 +98,44 @@ TEST(IcoWriter, RefusesOtherSizesAndWritesImagesWithoutAlphaOpaque) {
     ASSERT_EQ(back.Pixels()[i], i % 4 == 3 ? 255 : rgb.Pixels()[i / 4 * 3 + i % 4]) << i;
 }
 
-// A name that leaves no room for a temporary file beside it, a folder in the
-// way, a folder that does not exist: the user's files stay as they were.
+// A save over a longer file replaces it whole. A name that leaves no room for a
+// temporary file beside it, a folder in the way, a folder that does not exist,
+// and writes that fail at the icon's first byte, middle and last byte: the
+// user's files stay byte for byte, nothing is left beside them, the failure is
+// reported. Allowed every byte, the same save succeeds.
 TEST(IcoWriter, ReplacesAFileWholeAndLeavesItAloneWhenTheWriteFails) {
   test::RecordingDialogs dialogs;
   test::TempDir dir;
   clsImage image;
   MakeImage(image, 32, 32, 4);
-  test::WriteAll(dir.File("old.ico"), std::vector<uint8_t>(20000, 0xEE));
-  image.SaveICO(dir.File("old.ico"));
-  EXPECT_EQ(test::ReadAll(dir.File("old.ico")).size(), 4286u);
+  const std::string target = dir.File("old.ico"), longName = dir.File(std::string(250, 'n'));
+  test::WriteAll(target, std::vector<uint8_t>(20000, 0xEE));
+  ASSERT_TRUE(image.SaveICO(target));
+  EXPECT_EQ(test::ReadAll(target).size(), 4286u);
 
-  const std::string longName = dir.File(std::string(250, 'n'));
-  test::WriteAll(longName, std::vector<uint8_t>(777, 0x42));
+  const std::vector<uint8_t> before(777, 0x42);
+  test::WriteAll(target, before);
+  test::WriteAll(longName, before);
   fs::create_directory(dir.File("folder.ico"));
   for (const std::string& name : {longName, dir.File("folder.ico"), dir.File("missing/x.ico")}) image.SaveICO(name);
-  EXPECT_EQ(test::ReadAll(longName), std::vector<uint8_t>(777, 0x42));
+  EXPECT_EQ(test::ReadAll(longName), before);
   EXPECT_TRUE(fs::is_directory(dir.File("folder.ico")));
-  ASSERT_EQ(dialogs.messages.size(), 3u);
+  for (int64_t at : test::FailurePoints(4286)) {
+    test::ScopedWriteFailure failure(at);
+    EXPECT_FALSE(image.SaveICO(target)) << at;
+    EXPECT_EQ(test::ReadAll(target), before) << at;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
+  ASSERT_EQ(dialogs.messages.size(), 6u);
   for (const auto& m : dialogs.messages) {
     EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
               std::make_tuple(std::string("Windowsアイコン形式エクスポート"), platform::MsgIcon::Critical,
                               platform::MsgButtons::Ok));
     EXPECT_EQ(m.text.rfind("ファイルの保存に失敗しました。\r\n", 0), 0u) << m.text;
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
-}
-
-// A write that fails at the icon's first byte, in its middle or at its last
-// byte: the earlier file stays byte for byte, nothing is left beside it, and
-// the failure is reported. Allowed every byte, the same save succeeds.
-TEST(IcoWriter, InjectedWriteFailuresKeepTheEarlierIcon) {
-  test::RecordingDialogs dialogs;
-  test::TempDir dir;
-  clsImage image;
-  MakeImage(image, 32, 32, 4);
-  const std::string target = dir.File("old.ico");
-  const std::vector<uint8_t> before(5000, 0xEE);
-  test::WriteAll(target, before);
-  for (int64_t at : test::FailurePoints(4286)) {
-    dialogs.messages.clear();
-    {
-      test::ScopedWriteFailure failure(at);
-      EXPECT_FALSE(image.SaveICO(target)) << at;
-    }
-    EXPECT_EQ(test::ReadAll(target), before) << at;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1) << at;
-    ASSERT_EQ(dialogs.Texts(), std::vector<std::string>{"ファイルの保存に失敗しました。\r\nNo space left on device"}) << at;
-  }
+  const auto texts = dialogs.Texts();
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 3, texts.end()),
+            std::vector<std::string>(3, "ファイルの保存に失敗しました。\r\nNo space left on device"));
   test::ScopedWriteFailure exact(4286);
   EXPECT_TRUE(image.SaveICO(target));
   EXPECT_EQ(test::ReadAll(target).size(), 4286u);
