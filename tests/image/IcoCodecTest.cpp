@@ -73,13 +73,10 @@ TEST(IcoWriter, WritesTheIconLayoutThatImageMagickReadsBack) {
   EXPECT_EQ(test::ReadAll(dir.File("im.rgba")), image.Pixels());
 }
 
-// An image without alpha is written fully opaque, as it is drawn. A save over a
-// longer file replaces it whole. Another size is refused before the file is
-// touched; a name that leaves no room for a temporary file beside it, a folder
-// in the way, a folder that does not exist, and writes failing at the icon's
-// first byte, middle and last byte: the user's files stay byte for byte, nothing
-// is left beside them, the failure is reported. Allowed every byte, the save
-// succeeds.
+// Without alpha, written opaque, as drawn; over a longer file, whole. Another
+// size, a name with no room for a temporary file, a folder in the way or missing,
+// writes failing at the first, middle and last byte: the user's files stay byte
+// for byte, nothing is left beside them, the failure is reported.
 TEST(IcoWriter, WritesWholeIconsOrLeavesTheUsersFilesAlone) {
   test::RecordingDialogs dialogs;
   test::TempDir dir;

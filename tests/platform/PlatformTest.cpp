@@ -1,7 +1,5 @@
-// The rest of the seam is tested where it is used: code page 932 where pack text
-// is read (tests/archive), the program's path with a pack appended to the test
-// program, injected write failures at every write point, system colours through
-// the image and the window.
+// The rest of the seam is tested where it is used: code page 932, the program's
+// path, injected write failures at every write point, system colours.
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveTestUtil.h"
