@@ -138,6 +138,7 @@ TEST(PsdDecoder, RefusesDataOutsideTheSubsetAndCutShortDocumentsWithoutAMessage)
       {"rows with the top bit", [](RawPsd& p) { p.rows = 0x80000002u; }},
       {"colour mode data", [](RawPsd& p) { p.colourMode = {0, 0, 0, 0}; }},
       {"literal past the row", [](RawPsd& p) { p.packed[0] = {0x02, 1, 2, 3}; }},
+      {"literal past its bytes", [](RawPsd& p) { p.packed[0] = {0x01, 1}; }},
       {"repeat past the row", [](RawPsd& p) { p.packed[3] = {0xFE, 1}; }},
       {"more pixels than the bytes could hold",
        [](RawPsd& p) { p.rows = p.columns = 30000; p.packed.assign(90000, {}); }},
