@@ -38,6 +38,7 @@ class QueloConfig : public ::testing::Test {
 // quelo-pack's tests; code page 932 with raw bytes in clsExePlusFilesTest.
 TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   EXPECT_EQ(config.GetIndex("ame.psd"), -1);  // nothing loaded yet
+  EXPECT_EQ(config.PackVersion(), "0");
   ASSERT_TRUE(Load(SerializeDefinition(SixFiles()), 1000));
   EXPECT_TRUE(config.Opened());
   EXPECT_EQ(config.GetIndex("/home/user/packs/ame.psd"), 2);
@@ -46,9 +47,18 @@ TEST_F(QueloConfig, ReadsADefinitionAtItsPosition) {
   EXPECT_EQ(config.FileTitle(2), "ame.psd の題");
   EXPECT_EQ(config.DefaultList(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(test::ErrorOf([&] { config.FileDescription(6); }).Number(), err::kSubscriptOutOfRange);
+  // The version as the shortest decimal text.
+  for (const auto& [field, text] : {std::pair<int16_t, const char*>{100, "1"}, {123, "1.23"}, {150, "1.5"},
+                                    {5, "0.05"}, {-150, "-1.5"}, {-5, "-0.05"}, {32767, "327.67"}}) {
+    PackDefinition d;
+    d.PackVersion = field;
+    ASSERT_TRUE(Load(d));
+    EXPECT_EQ(config.PackVersion(), text);
+  }
 }
 
-TEST_F(QueloConfig, RefusesHeadersOutsideTheirLimits) {
+// Refusals and their reasons, which the program shows at start.
+TEST_F(QueloConfig, RefusesHeadersOutsideTheirLimitsAndCutShortDefinitions) {
   struct Case { int16_t formatVersion; size_t files; const char* error; };
   for (const Case c : {Case{101, 0, "このバージョンの定義ファイルには対応していません"}, Case{-5, 0, nullptr},
                        Case{100, 100, nullptr}, Case{100, 101, "定義数が許容範囲を超えています"}}) {
@@ -74,37 +84,25 @@ TEST_F(QueloConfig, RefusesHeadersOutsideTheirLimits) {
   EXPECT_EQ(config.GetLastErrorInfo(), "指定されたファイル " + dir.File("none.ini") + " は存在しません");
   EXPECT_FALSE(config.LoadConfig(dir.File("!quelo.ini"), 0));
   EXPECT_EQ(config.GetLastErrorInfo(), "定義ファイルの開始位置 0 が不正です");
-}
 
-TEST_F(QueloConfig, SaysWhereACutShortDefinitionEnded) {
+  // A cut-short definition says where it ended.
   const auto full = SerializeDefinition(SixFiles());
   auto headerOnly = SixFiles();
   headerOnly.Files.clear();
   headerOnly.DefaultList.clear();
   const size_t headerEnd = SerializeDefinition(headerOnly).size();
-  struct Case { size_t length; std::string where; };
-  const Case cases[] = {{3, "ヘッダーの Magic"}, {15, "ヘッダーの PackName"}, {headerEnd - 7, "ヘッダーの DefinitionCount"},
-                        {headerEnd + 20, "1 件目のファイル定義の FileTitle"}, {full.size() - 2, "DefaultList"}};
+  const std::pair<size_t, std::string> cuts[] = {
+      {3, "ヘッダーの Magic"}, {15, "ヘッダーの PackName"}, {headerEnd - 7, "ヘッダーの DefinitionCount"},
+      {headerEnd + 20, "1 件目のファイル定義の FileTitle"}, {full.size() - 2, "DefaultList"}};
   ASSERT_TRUE(Load(full));
-  for (const auto& c : cases) {
-    EXPECT_FALSE(Load({full.begin(), full.begin() + static_cast<int64_t>(c.length)})) << c.where;
+  for (const auto& [length, where] : cuts) {
+    EXPECT_FALSE(Load({full.begin(), full.begin() + static_cast<int64_t>(length)})) << where;
     EXPECT_FALSE(config.Opened());
-    EXPECT_EQ(config.GetLastErrorInfo(), "定義ファイルが途中で終わっています（" + c.where + " の途中で、位置 " +
-                                             std::to_string(c.length) + " のファイルの終わりに達しました）");
+    EXPECT_EQ(config.GetLastErrorInfo(), "定義ファイルが途中で終わっています（" + where + " の途中で、位置 " +
+                                             std::to_string(length) + " のファイルの終わりに達しました）");
     EXPECT_EQ(config.DefinitionCount(), 0);
   }
   EXPECT_FALSE(config.LoadConfig(dir.File("!quelo.ini"), static_cast<int32_t>(full.size()) + 10));
-}
-
-TEST_F(QueloConfig, PackVersionIsTheShortestDecimalText) {
-  EXPECT_EQ(config.PackVersion(), "0");
-  for (const auto& [field, text] : {std::pair<int16_t, const char*>{100, "1"}, {123, "1.23"}, {150, "1.5"},
-                                    {5, "0.05"}, {-150, "-1.5"}, {-5, "-0.05"}, {32767, "327.67"}}) {
-    PackDefinition d;
-    d.PackVersion = field;
-    ASSERT_TRUE(Load(d));
-    EXPECT_EQ(config.PackVersion(), text);
-  }
 }
 
 TEST_F(QueloConfig, FileExistPassesOnUnexpectedFailures) {

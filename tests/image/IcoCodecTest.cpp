@@ -24,36 +24,33 @@ std::vector<uint8_t> Slice(const std::vector<uint8_t>& b, size_t from, size_t co
 
 }  // namespace
 
+// ImageMagick's icon reads as Pillow reads it. A 1-bit icon, bent header
+// fields (header size, bit count, image count from 32768, width with the top
+// bit, width 0, height 1, more rows than the file holds) and cut-short icons are
+// refused without a word; two images bring the reader's message.
 TEST(IcoReader, ReadsImageMagickIconsOrRefusesThemCleanly) {
   test::RecordingDialogs dialogs;
   clsImage image, palette, two;
   ASSERT_TRUE(image.LoadFile(test::TestData("ico_im_48.ico")));
   EXPECT_EQ(std::make_tuple(image.SourceType(), image.Width(), image.Height(), int{image.BitCount()}),
             std::make_tuple(std::string("ICO"), 48, 48, 4));
-  EXPECT_EQ(image.Pixels(), test::ReadAll(test::TestData("ico_im_48.rgba")));  // as Pillow reads it
-  // A 1-bit icon: refused without a word. Two images: the reader's message.
+  EXPECT_EQ(image.Pixels(), test::ReadAll(test::TestData("ico_im_48.rgba")));
   EXPECT_FALSE(palette.LoadFile(test::TestData("ico_im_palette.ico")));
-  EXPECT_TRUE(two.LoadFile(test::TestData("ico_im_two.ico"), "Icon"));
-  EXPECT_EQ(two.Width(), 0);
-  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このアイコンファイルには複数のイメージが格納されているため読み込めません"});
-}
-
-TEST(IcoReader, RefusesBentAndCutShortIconsWithoutAMessage) {
-  test::RecordingDialogs dialogs;
   const auto good = test::ReadAll(test::TestData("ico_im_48.ico"));
-  // Header size, bit count, image count from 32768, width with the top bit,
-  // width 0, height 1 (no colour rows), more rows than the file holds.
   for (auto [at, value] : std::vector<std::pair<size_t, uint8_t>>{
            {22, 41}, {36, 24}, {5, 0x80}, {29, 0x80}, {26, 0}, {30, 1}, {31, 0x10}}) {
     auto bytes = good;
     bytes[at] = value;
-    clsImage image;
-    EXPECT_FALSE(image.LoadByteArray(bytes, "ICO")) << at;
-    EXPECT_EQ(image.Width(), 0) << at;
+    clsImage bent;
+    EXPECT_FALSE(bent.LoadByteArray(bytes, "ICO")) << at;
+    EXPECT_EQ(bent.Width(), 0) << at;
   }
   for (size_t length = 0; length < 62 + 48 * 48 * 4; length += 7)
     ASSERT_FALSE(clsImage().LoadByteArray(Slice(good, 0, length), "ico")) << length;
   EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_TRUE(two.LoadFile(test::TestData("ico_im_two.ico"), "Icon"));
+  EXPECT_EQ(two.Width(), 0);
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このアイコンファイルには複数のイメージが格納されているため読み込めません"});
 }
 
 // The layout byte for byte; and an independent reader, ImageMagick, sees the same
@@ -76,76 +73,52 @@ TEST(IcoWriter, WritesTheIconLayoutThatImageMagickReadsBack) {
   EXPECT_EQ(test::ReadAll(dir.File("im.rgba")), image.Pixels());
 }
 
-// Other sizes are refused before the file is touched; an image without alpha
-// is written fully opaque, as it is drawn, instead of failing half-way.
-TEST(IcoWriter, RefusesOtherSizesAndWritesImagesWithoutAlphaOpaque) {
+// Without alpha, written opaque, as drawn; over a longer file, whole. Another
+// size, a name with no room for a temporary file, a folder in the way or missing,
+// writes failing at the first, middle and last byte: the user's files stay byte
+// for byte, nothing is left beside them, the failure is reported.
+TEST(IcoWriter, WritesWholeIconsOrLeavesTheUsersFilesAlone) {
   test::RecordingDialogs dialogs;
   test::TempDir dir;
-  clsImage small, tall, rgb, back;
+  clsImage image, small, rgb, back;
+  MakeImage(image, 32, 32, 4);
   MakeImage(small, 16, 16, 4);
-  MakeImage(tall, 32, 48, 4);
   MakeImage(rgb, 48, 48, 3);
-  small.SaveICO(dir.File("small.ico"));
-  tall.SaveICO(dir.File("tall.ico"));
-  rgb.SaveICO(dir.File("rgb.ico"));
-  EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"このイメージはアイコン形式での保存は出来ません",
-                                                       "このデータはアイコン形式での保存は出来ません"}));
-  EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
-  EXPECT_FALSE(fs::exists(dir.File("small.ico")) || fs::exists(dir.File("tall.ico")));
-  ASSERT_TRUE(back.LoadFile(dir.File("rgb.ico")));
+  const std::string target = dir.File("old.ico"), longName = dir.File(std::string(250, 'n'));
+  ASSERT_TRUE(rgb.SaveICO(target));
+  ASSERT_TRUE(back.LoadFile(target));
   ASSERT_EQ(back.Pixels().size(), 48u * 48 * 4);
   for (size_t i = 0; i < back.Pixels().size(); ++i)
     ASSERT_EQ(back.Pixels()[i], i % 4 == 3 ? 255 : rgb.Pixels()[i / 4 * 3 + i % 4]) << i;
-}
+  ASSERT_TRUE(image.SaveICO(target));
+  EXPECT_EQ(test::ReadAll(target).size(), 4286u);
 
-// A name that leaves no room for a temporary file beside it, a folder in the
-// way, a folder that does not exist: the user's files stay as they were.
-TEST(IcoWriter, ReplacesAFileWholeAndLeavesItAloneWhenTheWriteFails) {
-  test::RecordingDialogs dialogs;
-  test::TempDir dir;
-  clsImage image;
-  MakeImage(image, 32, 32, 4);
-  test::WriteAll(dir.File("old.ico"), std::vector<uint8_t>(20000, 0xEE));
-  image.SaveICO(dir.File("old.ico"));
-  EXPECT_EQ(test::ReadAll(dir.File("old.ico")).size(), 4286u);
-
-  const std::string longName = dir.File(std::string(250, 'n'));
-  test::WriteAll(longName, std::vector<uint8_t>(777, 0x42));
+  const std::vector<uint8_t> before(777, 0x42);
+  test::WriteAll(target, before);
+  test::WriteAll(longName, before);
   fs::create_directory(dir.File("folder.ico"));
+  EXPECT_FALSE(small.SaveICO(target));
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このイメージはアイコン形式での保存は出来ません"});
+  EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
+  dialogs.messages.clear();
   for (const std::string& name : {longName, dir.File("folder.ico"), dir.File("missing/x.ico")}) image.SaveICO(name);
-  EXPECT_EQ(test::ReadAll(longName), std::vector<uint8_t>(777, 0x42));
+  for (int64_t at : test::FailurePoints(4286)) {
+    test::ScopedWriteFailure failure(at);
+    EXPECT_FALSE(image.SaveICO(target)) << at;
+  }
+  EXPECT_EQ(std::make_tuple(test::ReadAll(target), test::ReadAll(longName)), std::make_tuple(before, before));
   EXPECT_TRUE(fs::is_directory(dir.File("folder.ico")));
-  ASSERT_EQ(dialogs.messages.size(), 3u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
+  ASSERT_EQ(dialogs.messages.size(), 6u);
   for (const auto& m : dialogs.messages) {
     EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
               std::make_tuple(std::string("Windowsアイコン形式エクスポート"), platform::MsgIcon::Critical,
                               platform::MsgButtons::Ok));
     EXPECT_EQ(m.text.rfind("ファイルの保存に失敗しました。\r\n", 0), 0u) << m.text;
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
-}
-
-// A write that fails at the icon's first byte, in its middle or at its last
-// byte: the earlier file stays byte for byte, nothing is left beside it, and
-// the failure is reported. Allowed every byte, the same save succeeds.
-TEST(IcoWriter, InjectedWriteFailuresKeepTheEarlierIcon) {
-  test::RecordingDialogs dialogs;
-  test::TempDir dir;
-  clsImage image;
-  MakeImage(image, 32, 32, 4);
-  const std::string target = dir.File("old.ico");
-  const std::vector<uint8_t> before(5000, 0xEE);
-  test::WriteAll(target, before);
-  for (int64_t at : test::FailurePoints(4286)) {
-    dialogs.messages.clear();
-    {
-      test::ScopedWriteFailure failure(at);
-      EXPECT_FALSE(image.SaveICO(target)) << at;
-    }
-    EXPECT_EQ(test::ReadAll(target), before) << at;
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1) << at;
-    ASSERT_EQ(dialogs.Texts(), std::vector<std::string>{"ファイルの保存に失敗しました。\r\nNo space left on device"}) << at;
-  }
+  const auto texts = dialogs.Texts();
+  EXPECT_EQ(std::vector<std::string>(texts.begin() + 3, texts.end()),
+            std::vector<std::string>(3, "ファイルの保存に失敗しました。\r\nNo space left on device"));
   test::ScopedWriteFailure exact(4286);
   EXPECT_TRUE(image.SaveICO(target));
   EXPECT_EQ(test::ReadAll(target).size(), 4286u);
