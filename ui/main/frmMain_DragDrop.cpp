@@ -133,9 +133,9 @@ int16_t frmMain::DraggedPreviewIndex(const QMimeData* data) const {
 }
 
 void frmMain::picMain_DragOver(float X) {
-  // 1. Only one marker at a time.
+  // Only one marker at a time.
   picMain->ClearOverlay();
-  // 2.
+  // Where the marker goes: the middle of the empty canvas, or the gap under X.
   int32_t m = 0;
   if (StripCount() == 0) {
     m = static_cast<int32_t>(RoundHalfEven(picMain->ScaleWidth())) / 2;
@@ -148,7 +148,7 @@ void frmMain::picMain_DragOver(float X) {
       m -= 2;
     }
   }
-  // 3. Red merged with the inverted picture shows on any colour; the overlay
+  // Red merged with the inverted picture shows on any colour; the overlay
   // keeps it out of the strip picture.
   const int h = picMain->height();
   picMain->SetDrawWidth(3);
@@ -156,7 +156,7 @@ void frmMain::picMain_DragOver(float X) {
   picMain->Line(m, 0, m, h, kMarkerColour);
   picMain->Line(m - 3, 0, m + 3, 0, kMarkerColour);
   picMain->Line(m - 3, h - 1, m + 3, h - 1, kMarkerColour);
-  // 4.
+  // Later drawing on the canvas expects the plain pen again.
   picMain->SetDrawMode(PictureBox::DrawMode::CopyPen);
   picMain->SetDrawWidth(1);
 }
@@ -173,19 +173,18 @@ void frmMain::picMain_DragDrop(int16_t ImageIndex, float X) {
 
 void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
   stripDragArmed_ = false;
-  // 1.
+  // An empty strip has nothing to select.
   if (StripCount() == 0) return;
   try {
-    // 2.
     const int16_t i = StripItemAt(static_cast<float>(X));
-    // 3. The selected image pressed again: the selection stays; a left press
+    // The selected image pressed again: the selection stays; a left press
     // may become a drag of the strip picture.
     if (i == SelectedStripPosition()) {
       stripDragArmed_ = Button == Qt::LeftButton;
       stripDragStart_ = QPoint(X, Y);
       return;
     }
-    // 4. A preview scrolled out of the panel comes back first, then the line is
+    // A preview scrolled out of the panel comes back first, then the line is
     // selected as a click selects it.
     const int16_t idx = StripImageIndex(i);
     if (!picPreview[static_cast<size_t>(idx)].visible)
@@ -193,7 +192,7 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
     lstImages->setCurrentRow(i);
     lstImages_Click();
   } catch (const std::exception& e) {
-    // 5.
+    // A failure is shown, never passed on: the press must not end the program.
     const auto [number, description] = ErrorOf(e);
     platform::ShowMessage("エラー\r\n" + description + "\r\n" + std::to_string(number));
   }
