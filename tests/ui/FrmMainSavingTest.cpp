@@ -95,14 +95,14 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
         ScopedWriteFailure failure(at);
         if (asBmp) dialogs_->AnswerSave(bmp, 1);
         (asBmp ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
-        QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
+        QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nディスクの空き容量が不足しています"));
         QVERIFY(ReadAll(target) == earlier && Files() == files);
         QCOMPARE(Q(W().SaveFileName), Q(png));
       }
     }
     WriteAll(dir_->File("plain"), {1, 2, 3});
     Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
-    QVERIFY(TakeMessages().startsWith(Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\n")));
+    QCOMPARE(TakeMessages(), Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\nフォルダーの代わりにファイルがあります"));
     QCOMPARE(Q(W().SaveFileName), Q(png));
   }
 
@@ -180,7 +180,7 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(TakeMessages(), QStringLiteral("このデータはアイコン形式での保存は出来ません"));
     WriteAll(dir_->File("plain"), {1});
     Choose(W().mnuPopPreviewsExport, dir_->File("plain/wide.psd"));
-    QVERIFY(TakeMessages().startsWith(QStringLiteral("ファイル操作中に予期しないエラーが発生しました")));
+    QCOMPARE(TakeMessages(), QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n75 フォルダーの代わりにファイルがあります"));
     QCOMPARE(Status(), before);
     QVERIFY(!QFile::exists(Q(dir_->File("wide.ico"))));
 

@@ -51,7 +51,7 @@ class EventHook final : public QObject {
 
 // The number and description of a failure, as the error message shows them.
 std::pair<int32_t, std::string> ErrorOf(const std::exception& e) {
-  if (const auto* q = dynamic_cast<const QueloError*>(&e)) return {q->Number(), q->Description()};
+  if (const auto* q = dynamic_cast<const QueloError*>(&e)) return {q->Number(), q->UserDescription()};
   if (dynamic_cast<const std::out_of_range*>(&e))
     return {err::kSubscriptOutOfRange, QueloError::DefaultDescription(err::kSubscriptOutOfRange)};
   if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory"};

@@ -62,7 +62,7 @@ bool frmMain::SaveStripBitmap(const std::string& FileName, bool asPng) {
       out.Commit();
       return true;
     } catch (const QueloError& e) {
-      reason = e.Description();
+      reason = e.UserDescription();
     } catch (const std::exception& e) {
       reason = e.what();
     }
