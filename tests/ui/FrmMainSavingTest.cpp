@@ -155,17 +155,23 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QVERIFY(ReadAll(copy) == hare);
     QCOMPARE(Status(), Q("エクスポート " + copy + " に保存されました"));
 
-    // "ICO" in capitals, and "myico" without a dot, convert too. (Pillow leaves
+    // The last three letters decide: "ICO" in capitals, "myico" after a dot. A
+    // name without an extension takes the chosen entry's first. (Pillow leaves
     // out the alpha of these icons; the icon writer's own test checks it.)
     const QImage expected = QImage(rgba.data(), 32, 32, 32 * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32);
-    for (const char* name : {"hare.ICO", "myico"}) {
-      const std::string icon = dir_->File(name);
-      Choose(W().mnuPopPreviewsExport, icon, 2);
-      QCOMPARE(ReadAll(icon).size(), size_t(6 + 16 + 40 + 32 * 32 * 4 + 32 * 4));  // 32-bit pixels and the mask
-      const Decoded d = Pillow(Q(icon));
+    for (auto [typed, entry, written, icon] : {std::tuple{"hare.ICO", 2, "hare.ICO", true}, {"sun2", 2, "sun2.ico", true},
+                                               {"hare.myico", 1, "hare.myico", true}, {"sun3", 1, "sun3.psd", false}}) {
+      const std::string file = dir_->File(written);
+      Choose(W().mnuPopPreviewsExport, dir_->File(typed), entry);
+      QCOMPARE(Status(), Q("エクスポート " + file + " に保存されました"));
+      if (!icon) {
+        QVERIFY(ReadAll(file) == hare);
+        continue;
+      }
+      QCOMPARE(ReadAll(file).size(), size_t(6 + 16 + 40 + 32 * 32 * 4 + 32 * 4));  // 32-bit pixels and the mask
+      const Decoded d = Pillow(Q(file));
       QCOMPARE(d.what, QStringLiteral("ICO RGBA"));
       QCOMPARE(d.image.convertToFormat(QImage::Format_RGB32), expected);
-      QCOMPARE(Status(), Q("エクスポート " + icon + " に保存されました"));
     }
     // A member named without a dot proposes its whole name.
     ClickPreview(3);

@@ -146,7 +146,11 @@ void frmMain::mnuPopPreviewsExport_Click() {
   request.confirmCreate = true;
   const platform::SaveDialogResult answer = platform::Dialogs().SaveFileDialog(request);
   if (!answer.accepted || answer.fileName.empty()) return;
-  const std::string& f = answer.fileName;
+  // A name without an extension takes the chosen entry's; the rule below then
+  // goes by that name.
+  std::string f = answer.fileName;
+  const std::string entryExt = answer.filterIndex == 2 ? std::string("ico") : ext;
+  if (platform::BaseName(f).find('.') == std::string::npos && !entryExt.empty()) f += "." + entryExt;
   dlgFileName_ = f;
   // The last three letters decide, whatever stands before them.
   const bool icon = EndsWithNoCase(f, "ico");
