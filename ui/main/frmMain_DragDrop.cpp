@@ -184,11 +184,14 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
       stripDragStart_ = QPoint(X, Y);
       return;
     }
-    // A preview scrolled out of the panel comes back first, then the line is
-    // selected as a click selects it.
+    // A preview out of the panel's view comes back first: one above it from
+    // one place above it, one below it, or cut by the lower edge, just far
+    // enough to show whole. Then the line is selected as a click selects it.
     const int16_t idx = StripImageIndex(i);
     if (!picPreview[static_cast<size_t>(idx)].visible)
       vscPreviews->setValue(std::max<int>(idx - 1, vscPreviews->minimum()));
+    else
+      ScrollPreviewIntoView(idx);
     lstImages->setCurrentRow(i);
     lstImages_Click();
   } catch (const std::exception& e) {
