@@ -206,7 +206,7 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QVERIFY(value > 0);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - value);
 
-    dialogs_->answers = {MsgResult::Yes};
+    dialogs_->answers = {MsgResult::No};  // not saved
     W().mnuFileNew->trigger();
     QVERIFY(!W().hscMain->isEnabled() && W().hscMain->maximum() == 0);
     QCoreApplication::sendEvent(W().picMain, &down);

@@ -45,13 +45,6 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     StartIn(exe);
     return exe;
   }
-  // Opens `menu` from the menu bar, unless it is open already (the popup), and clicks `entry`.
-  void ChooseFromMenu(QMenu* menu, QAction* entry) {
-    QMenuBar* bar = W().menuBar();
-    if (!menu->isVisible()) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QVERIFY(menu->isVisible());
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
-  }
 
  private slots:
   void init() { SetUpWindow(); }

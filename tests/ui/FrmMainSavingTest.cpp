@@ -10,9 +10,17 @@
 #include "image/clsImage.h"
 #include "ui/MainWindowHarness.h"
 #include "ui/PillowImage.h"
+#include "ui/main/SaveFolders.h"
 
 using quelo::platform::MsgResult;
+using quelo::ui::PictureBox;
 using namespace quelo::test;
+
+namespace {
+const QKeyCombination kCtrlN(Qt::CTRL | Qt::Key_N), kCtrlS(Qt::CTRL | Qt::Key_S),
+    kCtrlShiftS(Qt::CTRL | Qt::SHIFT | Qt::Key_S), kCtrlQ(Qt::CTRL | Qt::Key_Q), kCtrlC(Qt::CTRL | Qt::Key_C);
+const QString kUnsaved = QStringLiteral("ストリップは保存されていません。保存しますか？");
+}  // namespace
 
 class FrmMainSavingTest : public QObject, protected MainWindowHarness {
   Q_OBJECT
@@ -69,9 +77,9 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(d.what, QStringLiteral("BMP RGB"));
     QCOMPARE(d.image, CanvasImage());
 
-    // The PNG entry; the dialog proposes the file chosen last.
+    // The PNG entry; the dialog proposes the name saved under.
     Choose(W().mnuFileSaveAs, png, 3);
-    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(bmp));
+    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), QStringLiteral("strip.bmp"));
     d = Pillow(Q(png));
     QCOMPARE(d.what, QStringLiteral("PNG RGB"));
     QCOMPARE(d.image, CanvasImage());
@@ -189,11 +197,6 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(TakeMessages(), QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n75 フォルダーの代わりにファイルがあります"));
     QCOMPARE(Status(), before);
     QVERIFY(!QFile::exists(Q(dir_->File("wide.ico"))));
-
-    // The save dialog proposes the file chosen last in either dialog.
-    DoubleClickPreview(1);
-    W().mnuFileSaveAs->trigger();
-    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(dir_->File("plain/wide.psd")));
   }
 
   // Black behind a half-transparent image and a lower one: both and the band under
@@ -225,11 +228,194 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     W().mnuEditBackColor->trigger();
     QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFFFFFF, 0x000000, 0x000000}));
     QCOMPARE(panel(), QStringLiteral("153 102 51"));
-    dialogs_->answers.push_back(MsgResult::Yes);
+    dialogs_->answers.push_back(MsgResult::No);  // not saved
     W().mnuFileNew->trigger();
     QCOMPARE(CanvasSize(), QSize(300, 60));
     QCOMPARE(Canvas(0, 0), 0x336699u);
     QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));  // the hint, on the new colour
+  }
+
+  // The hint stands out from any background, on the canvas and on the clipboard
+  // (Ctrl+C); the swatch shows the colour chosen.
+  void HintStandsOutOnAnyBackground() {
+    StartLoose({{"a.psd", SolidPsd(16, 16, 0x0000FF)}});
+    Activate();
+    for (auto [back, text] : {std::pair{0x000000u, 0xFFFFFFu}, {0xFFFFFFu, 0x000000u}, {0x6B2B10u, 0xFFFFFFu},
+                              {0x80C0E0u, 0x000000u}}) {
+      dialogs_->colourAnswers = {back};
+      ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor);
+      const QImage canvas = CanvasImage();
+      int hint = 0;
+      for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x) hint += PictureBox::FromQRgb(canvas.pixel(x, y)) == text;
+      QVERIFY2(hint > 100, qPrintable(QString::number(back, 16)));
+      QGuiApplication::clipboard()->clear();
+      Key(kCtrlC);
+      QCOMPARE(Argb(QGuiApplication::clipboard()->image()), canvas);
+      QCOMPARE(PictureBox::FromQRgb(W().picSetBackColor->grab().toImage().pixel(40, 10)), back);
+    }
+  }
+
+  // The save dialogs start where the user last saved, strips and exports each in
+  // their own folder, also in the next run; a failed save moves nothing; a
+  // folder removed since is forgotten. The first time: the program's folder.
+  void SaveDialogsStartWhereTheUserLastSaved() {
+    const std::string exe = dir_->File("quelo");
+    quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(),
+                               {{"a.psd", SolidPsd(16, 16, 0x0000FF), 0}}, exe);
+    for (const char* folder : {"strips", "exports", "other"}) QDir(Q(dir_->Path())).mkdir(folder);
+    auto start = [&] {
+      StartIn(exe);
+      DoubleClickPreview(1);
+      Activate();
+    };
+    // Saves (or opens and cancels) the strip by Ctrl+Shift+S and the member by
+    // the popup; where the two dialogs started.
+    auto save = [&](const char* strip, const char* member) {
+      if (*strip) dialogs_->AnswerSave(dir_->File(strip));
+      Key(kCtrlShiftS);
+      if (*member) dialogs_->AnswerSave(dir_->File(member));
+      ClickPreview(1, Qt::RightButton);
+      ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsExport);
+      QString where;
+      for (size_t i = dialogs_->saveRequests.size() - 2; i < dialogs_->saveRequests.size(); ++i) {
+        const std::string& folder = dialogs_->saveRequests[i].initialFolder;
+        where += folder == dir_->Path() ? QStringLiteral("[app] ") : Q(folder.substr(dir_->Path().size()) + " ");
+      }
+      return where.trimmed();
+    };
+    start();
+    QCOMPARE(save("strips/s.bmp", "exports/e.psd"), QStringLiteral("[app] [app]"));
+    QVERIFY(QFile::exists(Q(dir_->File("strips/s.bmp"))) && QFile::exists(Q(dir_->File("exports/e.psd"))));
+    {
+      ScopedWriteFailure failure(0);
+      QCOMPARE(save("other/s.bmp", "other/e.psd"), QStringLiteral("strips exports"));
+    }
+    QCOMPARE(TakeMessages().count(QStringLiteral("ディスクの空き容量が不足しています")), 2);
+    QCOMPARE(save("", ""), QStringLiteral("strips exports"));
+    window_.reset();
+    start();
+    QCOMPARE(save("", ""), QStringLiteral("strips exports"));
+    QDir(Q(dir_->File("strips"))).removeRecursively();
+    QCOMPARE(save("", ""), QStringLiteral("[app] exports"));
+  }
+
+  // The first time: the program's folder when a file can be made there, else
+  // Pictures, else home. (Not even root may make a file in /proc.)
+  void FirstSaveFolderIsOneTheUserCanWriteTo() {
+    TempDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.Path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    const std::string pictures = home.File("Pictures");
+    for (auto [appDir, withPictures, expected] :
+         {std::tuple{dir_->Path(), true, dir_->Path()}, {std::string("/proc/"), true, pictures},
+          {dir_->File("gone/"), true, pictures}, {std::string("/proc/"), false, home.Path()}}) {
+      QDir(Q(pictures)).removeRecursively();
+      if (withPictures) QDir().mkpath(Q(pictures));
+      QCOMPARE(QDir::cleanPath(Q(quelo::ui::SaveStartFolder(quelo::ui::SaveKind::Strip, appDir))),
+               QDir::cleanPath(Q(expected)));
+    }
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty()) qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(QDir(Q(dir_->Path())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+  }
+
+  // Every edit marks the strip in the title, saving and emptying clear the mark;
+  // after a save the title names the file and the status says where it went.
+  // Edits that change nothing leave no mark. A saved strip asks the plain
+  // question before 新規作成.
+  void TitleMarksEveryEditSinceTheLastSave() {
+    quelo::PackDefinition def;
+    def.PackName = "P";
+    StartLoose({{"!quelo.ini", quelo::SerializeDefinition(def)}, {"a.psd", SolidPsd(16, 16, 0x0000FF)},
+                {"b.psd", SolidPsd(24, 16, 0x00FF00)}, {"c.psd", SolidPsd(8, 32, 0xFF0000)}});
+    Activate();
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P]"));
+    DoubleClickPreview(1);
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] *"));
+    const std::string bmp = dir_->File("strip.bmp");
+    dialogs_->AnswerSave(bmp);
+    Key(kCtrlS);
+    QCOMPARE(Status(), Q("ストリップを " + bmp + " に保存しました"));
+    DoubleClickPreview(2);
+    const std::vector<std::tuple<const char*, std::function<void()>, bool>> edits = {
+        {"add", [&] { DoubleClickPreview(2); }, true},
+        {"delete", [&] { Click(0, W().cmdItemDel); }, true},
+        {"move", [&] { Click(0, W().cmdItemRight); }, true},
+        {"move past the end", [&] { Click(W().lstImages->count() - 1, W().cmdItemRight); }, false},
+        {"colour", [&] { dialogs_->colourAnswers = {0x336699}; ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor); }, true},
+        {"colour cancelled", [&] { ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor); }, false},
+        {"taller, cancelled", [&] { dialogs_->answers = {MsgResult::Cancel}; DoubleClickPreview(3); }, false},
+        {"taller", [&] { dialogs_->answers = {MsgResult::Yes}; DoubleClickPreview(3); }, true}};
+    for (const auto& [what, edit, marks] : edits) {
+      Key(kCtrlS);
+      QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] - strip.bmp"));
+      edit();
+      QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] - strip.bmp") + (marks ? " *" : ""));
+    }
+    QCOMPARE(Pillow(Q(bmp)).image.size(), QSize(48, 16));  // the strip before the taller image
+    Key(kCtrlS);
+    TakeMessages();
+    dialogs_->answers = {MsgResult::Yes};
+    Key(kCtrlN);
+    QCOMPARE(TakeMessages(), QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+    QCOMPARE(W().lstImages->count(), 0);
+    DoubleClickPreview(1);
+    Click(0, W().cmdItemDel);  // emptied
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] - strip.bmp"));
+  }
+
+  // With a changed strip, 新規作成 (Ctrl+N) and closing (Ctrl+Q) ask first:
+  // キャンセル stays; はい saves, and stays when the save is cancelled or fails;
+  // いいえ goes on without saving. A saved strip closes without a question.
+  void ChangedStripAsksBeforeItIsThrownAway() {
+    const std::vector<std::pair<std::string, std::vector<uint8_t>>> pack = {{"a.psd", SolidPsd(16, 16, 0x0000FF)}};
+    StartLoose(pack);
+    Activate();
+    DoubleClickPreview(1);
+    for (auto [answer, lines] : {std::pair{MsgResult::Cancel, 1}, {MsgResult::Yes, 1}, {MsgResult::No, 0}}) {
+      dialogs_->answers = {answer};  // はい: the save dialog is cancelled
+      Key(kCtrlN);
+      QCOMPARE(TakeMessages(), kUnsaved);
+      QCOMPARE(W().lstImages->count(), lines);
+    }
+    QCOMPARE(dialogs_->saveRequests.size(), size_t(1));
+
+    const std::string bmp = dir_->File("strip.bmp");
+    DoubleClickPreview(1);
+    dialogs_->answers = {MsgResult::Cancel};
+    Key(kCtrlQ);
+    QCOMPARE(TakeMessages(), kUnsaved);
+    {
+      ScopedWriteFailure failure(0);
+      dialogs_->answers = {MsgResult::Yes};
+      dialogs_->AnswerSave(bmp);
+      Key(kCtrlQ);
+    }
+    QCOMPARE(TakeMessages(), kUnsaved + "\nファイル " + Q(bmp) + " に保存できませんでした。\r\nディスクの空き容量が不足しています");
+    QVERIFY(W().isVisible() && !QFile::exists(Q(bmp)) && W().windowTitle().endsWith(" *"));
+    dialogs_->answers = {MsgResult::Yes};
+    dialogs_->AnswerSave(bmp);
+    Key(kCtrlQ);
+    QCOMPARE(TakeMessages(), kUnsaved);
+    QVERIFY(!W().isVisible());
+    QCOMPARE(Pillow(Q(bmp)).image, CanvasImage());
+
+    for (bool saved : {false, true}) {
+      window_.reset();
+      StartLoose(pack);
+      Activate();
+      DoubleClickPreview(1);
+      DoubleClickPreview(1);
+      if (saved) dialogs_->AnswerSave(dir_->File("two.bmp"));
+      if (saved) Key(kCtrlS);
+      dialogs_->answers = {MsgResult::No};
+      Key(kCtrlQ);
+      QCOMPARE(TakeMessages(), saved ? QString() : kUnsaved);
+      QVERIFY(!W().isVisible());
+      QCOMPARE(Pillow(Q(bmp)).image.width(), 16);  // いいえ wrote nothing
+    }
   }
 };
 

@@ -120,7 +120,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   }
 
   // The popup's commands, the buttons and the redraw on one strip: z x y z; then
-  // "new" refused and the empty strip after the last delete.
+  // "new" cancelled and the empty strip after the last delete.
   void PopupButtonsAndRedrawKeepListAndCanvasInStep() {
     StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
                 {"z.psd", SolidPsd(8, 8, kBlue)}});
@@ -155,9 +155,9 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(CanvasSize(), QSize(48, 8));
     QCOMPARE(Canvas(24, 0), kGreen);
 
-    dialogs_->answers = {MsgResult::No};
+    dialogs_->answers = {MsgResult::Cancel};  // the strip was never saved
     W().mnuFileNew->trigger();
-    ExpectMessage(0, "確認", QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+    ExpectMessage(0, "quelo", QStringLiteral("ストリップは保存されていません。保存しますか？"));
     QCOMPARE(W().lstImages->count(), 3);
     for (int i = 0; i < 3; ++i) Click(0, W().cmdItemDel);  // empty: two hint lines, the first in bold
     QCOMPARE(CanvasSize(), QSize(300, 60));

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 #include <functional>
@@ -34,12 +36,16 @@ inline std::vector<uint8_t> SolidPsd(int width, int height, uint32_t colour) {
 class MainWindowHarness {
  protected:
   std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<TempDir> settings_;
   std::unique_ptr<RecordingDialogs> dialogs_;
   std::unique_ptr<ui::frmMain> window_;
 
   // For each test's init() and cleanup().
   void SetUpWindow() {
     dir_ = std::make_unique<TempDir>();
+    // The user's settings of each test in a folder of its own.
+    settings_ = std::make_unique<TempDir>();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Q(settings_->Path()));
     dialogs_ = std::make_unique<RecordingDialogs>();
   }
   void TearDownWindow() {
@@ -48,6 +54,7 @@ class MainWindowHarness {
     dialogs_.reset();
     platform::OverrideExecutablePath("");
     dir_.reset();
+    settings_.reset();
   }
 
   void StartIn(const std::string& exe, const std::function<void(ui::frmMain&)>& beforeLoad = {}) {
@@ -98,6 +105,23 @@ class MainWindowHarness {
     QListWidget* list = W().lstImages;
     if (row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     if (button) QTest::mouseClick(button, Qt::LeftButton);
+  }
+  // Opens `menu` from the menu bar, unless it is open already (the popup), and clicks `entry`.
+  void ChooseFromMenu(QMenu* menu, QAction* entry) {
+    QMenuBar* bar = W().menuBar();
+    if (!menu->isVisible()) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QVERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+  }
+  // The window active, as for a user's keys.
+  void Activate() {
+    W().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&W()));
+  }
+  // A key pressed where the focus is.
+  void Key(QKeyCombination key) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &W();
+    QTest::keyClick(target, key.key(), key.keyboardModifiers());
   }
   uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
   QSize CanvasSize() { return W().picMain->Image().size(); }

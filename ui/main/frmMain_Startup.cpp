@@ -72,7 +72,8 @@ void DrawBanner(PictureBox* banner) {
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(QStringLiteral("quelo"));
+  packTitle_ = QStringLiteral("quelo");
+  UpdateTitle();
   setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
@@ -277,8 +278,8 @@ int32_t frmMain::LoadPackFiles() {
   }
 
   if (PackConfig.Opened()) {
-    setWindowTitle(QStringLiteral("Quelo - [") + QString::fromStdString(PackConfig.PackName()) +
-                   QStringLiteral("]"));
+    packTitle_ = QStringLiteral("Quelo - [") + QString::fromStdString(PackConfig.PackName()) + QStringLiteral("]");
+    UpdateTitle();
   } else if (defSourceExists()) {
     platform::MessageBoxRequest request;
     request.title = "定義ファイルの読み込み";
@@ -354,6 +355,10 @@ clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscardStrip()) {
+    event->ignore();
+    return;
+  }
   // The file property windows go with the main window.
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->property("Tag").toString() == QStringLiteral("FILEPROPWND")) window->close();
