@@ -78,7 +78,8 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                                                    Q(W().PackConfig.GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QCOMPARE(Q(dialogs_->messages[1].text), QStringLiteral("このファイルはPSD形式ではありません"));
+    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
+    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
     const int last = W().PackImageCount();
     QVERIFY(Names().endsWith("d.psd"));
     QCOMPARE(W().PackImage(1).Width(), 0);
