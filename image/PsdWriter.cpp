@@ -55,7 +55,29 @@ std::vector<uint8_t> EncodePsd(int32_t width, int32_t height, int32_t channels, 
   Be(out, 3, 2);
   Be(out, 0, 4);  // colour mode data
   Be(out, 0, 4);  // image resources
-  Be(out, 0, 4);  // layer and mask information
+  if (stride == 4) {
+    // A negative layer count says that the first alpha channel of the merged
+    // image is its transparency (otherwise readers that follow Photoshop take
+    // it for a saved selection); the one layer it announces is empty.
+    std::vector<uint8_t> info;
+    Be(info, 0xFFFF, 2);  // -1 layers
+    for (int i = 0; i < 4; ++i) Be(info, 0, 4);  // top, left, bottom, right: no pixels
+    Be(info, 4, 2);
+    for (const size_t id : {size_t{0}, size_t{1}, size_t{2}, size_t{0xFFFF}}) {
+      Be(info, id, 2);  // red, green, blue, transparency (-1)
+      Be(info, 2, 4);   // its data: the compression field alone
+    }
+    info.insert(info.end(), {'8', 'B', 'I', 'M', 'n', 'o', 'r', 'm', 255, 0, 0, 0});  // normal, opaque
+    Be(info, 12, 4);  // extra data: no mask, no blending ranges, an empty name padded to 4
+    for (int i = 0; i < 3; ++i) Be(info, 0, 4);
+    for (int i = 0; i < 4; ++i) Be(info, 0, 2);  // channel data: raw, nothing
+    Be(out, info.size() + 4 + 4, 4);  // layer and mask information
+    Be(out, info.size(), 4);          // layer info
+    out.insert(out.end(), info.begin(), info.end());
+    Be(out, 0, 4);  // global layer mask
+  } else {
+    Be(out, 0, 4);  // layer and mask information
+  }
   Be(out, 1, 2);  // PackBits
   for (const auto& row : packed) Be(out, row.size(), 2);
   for (const auto& row : packed) out.insert(out.end(), row.begin(), row.end());

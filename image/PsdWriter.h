@@ -1,6 +1,7 @@
 // Writes pixels as a PSD document that quelo's own reader takes: 8-bit RGB,
 // 3 or 4 channels (straight alpha), the merged image in PackBits, no image
-// resources and no layers.
+// resources and no layer pixels (only, with alpha, the empty layer record that
+// marks the fourth channel as transparency).
 #pragma once
 
 #include <cstddef>
