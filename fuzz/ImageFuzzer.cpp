@@ -1,4 +1,4 @@
-// One image decoder (QUELO_FUZZ_TYPE: "PSD" or "ICO") through LoadByteArray, and
+// One image decoder (QUELO_FUZZ_TYPE: "PSD", "PNG" or "ICO") through LoadByteArray, and
 // the same bytes through LoadFile behind a few bytes of something else, as a
 // member lies inside the executable: both byte sources must give the same image
 // and the same messages.
