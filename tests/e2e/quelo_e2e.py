@@ -26,6 +26,8 @@ except ImportError:
     Image = None
 
 SKIP, TIMEOUT, SCREEN = 77, 30, "1280x800x24"
+# The question before a changed strip is thrown away has the program's title.
+UNSAVED = "^quelo$"
 RED, GREEN, BLUE, WHITE = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)
 
 
@@ -133,9 +135,15 @@ class Session:
         if self.program.poll() is not None:
             raise Failure("quelo ended with status %s: %s" % (self.program.returncode, self.output()[-2000:]))
 
-    def finish(self):
-        """Ends through "quelo の終了(&X)"; fails on a non-zero status or a sanitizer's report."""
+    def finish(self, unsaved=False):
+        """Ends through "quelo の終了(&X)", letting an unsaved strip go (いいえ(&N));
+        fails on a non-zero status or a sanitizer's report."""
         self.menu("f", "x")
+        if unsaved:
+            self.answer(UNSAVED, "alt+n")
+        self.ended()
+
+    def ended(self):
         try:
             status = self.program.wait(TIMEOUT)
         except subprocess.TimeoutExpired:
@@ -248,8 +256,16 @@ def dragdrop_save(s):
         raise Failure("the marker between red and green shows %s, %s" % tuple(seen))
     s.canvas("the dropped image between them", (RED, light_blue, GREEN), (32, 48, 40), "dragdrop-after")
 
-    target, title = os.path.join(s.work, "strip.bmp"), "^ビットマップを保存$"
     s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
+    target = save_in_dialog(s)
+    check_saved(target, [(RED, (0, 0, 32, 32)), (light_blue, (32, 0, 80, 32)), (GREEN, (80, 0, 120, 24))])
+    s.finish()
+
+
+def save_in_dialog(s):
+    """Types strip.bmp of the work folder into the save dialog that opens and
+    agrees to create it; the file's name once it is written."""
+    target, title = os.path.join(s.work, "strip.bmp"), "^ビットマップを保存$"
     dialog = s.wait_window(title)
     run("xdotool", "type", "--delay", 20, target)
     time.sleep(0.3)
@@ -265,8 +281,13 @@ def dragdrop_save(s):
     s.key("alt+y")  # はい(&Y)
     s.wait_gone(title)
     wait_until("the saved file", lambda: os.path.exists(target))
-    want = Image.new("RGB", (32 + 48 + 40, 32), WHITE)
-    for colour, box in ((RED, (0, 0, 32, 32)), (light_blue, (32, 0, 80, 32)), (GREEN, (80, 0, 120, 24))):
+    return target
+
+
+def check_saved(target, boxes):
+    """The file is a BMP of the boxes' extent, each (colour, box) on white."""
+    want = Image.new("RGB", (max(b[2] for _, b in boxes), max(b[3] for _, b in boxes)), WHITE)
+    for colour, box in boxes:
         want.paste(colour, box)
     got = Image.open(target)
     if got.format != "BMP" or got.size != want.size:
@@ -276,7 +297,23 @@ def dragdrop_save(s):
     if wrong:
         at = wrong[:2]
         raise Failure("saved pixel %s is %s, expected %s" % (at, got.getpixel(at), want.getpixel(at)))
-    s.finish()
+
+
+def close_unsaved(s):
+    """Closing with a strip never saved asks first (the title marks the change);
+    はい(&Y) opens the save dialog, the BMP is written and the program ends."""
+    s.start_pack("未保存", [(32, 32, "#ff0000"), (16, 32, "#0000ff")])
+    s.add(0, 1)
+    s.canvas("two images in a row", (RED, BLUE), (32, 16))
+    if not visible(r"^Quelo - \[E2E 未保存\] \*$"):
+        raise Failure("the title does not mark the changed strip")
+    s.menu("f", "x")
+    s.wait_window(UNSAVED)
+    s.screenshot("unsaved-question")
+    s.key("alt+y")  # はい(&Y)
+    target = save_in_dialog(s)
+    s.ended()
+    check_saved(target, [(RED, (0, 0, 32, 32)), (BLUE, (32, 0, 48, 32))])
 
 
 def height_and_drag_out(s):
@@ -300,7 +337,7 @@ def height_and_drag_out(s):
     after = s.canvas("the strip", (RED, BLUE), name="strip-drag-out-after", timeout=0, must=False)
     if after != [red, blue]:
         raise Failure("the strip changed after its picture was dragged: %s" % after)
-    s.finish()
+    s.finish(unsaved=True)
 
 
 def full_strip(s):
@@ -317,10 +354,10 @@ def full_strip(s):
     s.click(*previews[1].centre)
     s.menu("h", "i")  # ファイルのプロパティ(&I): a window that stays open beside the main one
     s.wait_window("^quelo のバージョン情報$")
-    s.finish()
+    s.finish(unsaved=True)
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip)}
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip, close_unsaved)}
 
 
 def docs_shot(s, path):

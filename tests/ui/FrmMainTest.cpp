@@ -1,5 +1,7 @@
 // The main window, offscreen, on packs made here: loose folders and archives
 // appended to a copy of this test program. Message boxes are answered from a script.
+#include <QClipboard>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -65,7 +67,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   }
 
   // A damaged definition is reported once, then every image loads: refused by the
-  // decoder and kept empty (0 x 0), or cut short and skipped; none breaks the strip.
+  // decoder or cut short, it is skipped and never becomes a preview.
   void DamagedFilesAreReportedOnceAndNeitherStopTheLoadNorBreakTheStrip() {
     std::vector<uint8_t> notPsd = SolidPsd(8, 8, kRed), notRgb = notPsd, cutShort = SolidPsd(16, 16, kRed);
     notPsd[0] = 'X';
@@ -75,16 +77,15 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                 {"c.psd", cutShort}, {"d.psd", SolidPsd(8, 8, kGreen)}});
     QCOMPARE(dialogs_->messages.size(), size_t(2));
     ExpectMessage(0, "定義ファイルの読み込み", QStringLiteral("定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n") +
-                                                   Q(W().PackConfig.GetLastErrorInfo()) +
+                                                   Q(W().pack_->Config().GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QCOMPARE(Q(dialogs_->messages[1].text), QStringLiteral("このファイルはPSD形式ではありません"));
-    const int last = W().PackImageCount();
-    QVERIFY(Names().endsWith("d.psd"));
-    QCOMPARE(W().PackImage(1).Width(), 0);
-    dialogs_->answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
-    for (int16_t k = 1, position = -1; k <= last; ++k, position = -1) W().AddStripImage(k, position);
-    QCOMPARE(W().lstImages->count(), last);
+    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
+    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
+    QCOMPARE(Names(), Q("d.psd"));
+    QVERIFY(!W().picPreview[2].visible);
+    DoubleClickPreview(1);
+    QCOMPARE(ListLines(), Q("d.psd"));
     QCOMPARE(CanvasSize(), QSize(8, 8));
     QCOMPARE(Canvas(7, 7), kGreen);
   }
@@ -208,6 +209,29 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().hscMain->maximum(), 800 + 10 - W().picMainFrame->InnerWidth());
     const QImage frame = W().picMainFrame->grab().toImage();
     QCOMPARE(PictureBox::FromQRgb(frame.pixel(0, 2 + W().picMain->y())), GetSysColor(syscolor::kButtonShadow));
+  }
+
+  // The keys of the File and Edit menus act only where their entries would:
+  // nothing to save or empty while the strip is empty; a strip never saved asks
+  // for a name under both save keys. Ctrl+C copies the strip, but in a text box
+  // its own text.
+  void MenuKeysActWhereTheirEntriesWould() {
+    StartLoose({{"a.psd", SolidPsd(16, 16, kRed)}});
+    Activate();
+    const QKeyCombination ctrlN(Qt::CTRL | Qt::Key_N), ctrlS(Qt::CTRL | Qt::Key_S), ctrlShiftS(Qt::CTRL | Qt::SHIFT | Qt::Key_S);
+    for (QKeyCombination key : {ctrlN, ctrlS, ctrlShiftS}) Key(key);
+    QVERIFY(dialogs_->saveRequests.empty() && dialogs_->messages.empty());
+    DoubleClickPreview(1);
+    for (QKeyCombination key : {ctrlS, ctrlShiftS}) Key(key);
+    QCOMPARE(dialogs_->saveRequests.size(), size_t(2));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    Key(Qt::CTRL | Qt::Key_C);
+    QCOMPARE(clipboard->image().convertToFormat(QImage::Format_RGB32), W().picMain->Image().convertToFormat(QImage::Format_RGB32));
+    W().txtBackColor[1]->setFocus();
+    W().txtBackColor[1]->selectAll();
+    Key(Qt::CTRL | Qt::Key_C);
+    QVERIFY(clipboard->text() == QStringLiteral("255") && clipboard->image().isNull());
   }
 };
 

@@ -138,19 +138,20 @@ void frmMain::lstImages_Click() {
   FocusPreview(idx);
 }
 
-void frmMain::mnuFileNew_Click() {
-  // A changed strip asks whether to save it instead; answered, nothing more is asked.
-  if (stripChanged_) {
-    if (ConfirmDiscardStrip()) RemoveStripImage(-1);
-    return;
-  }
+bool frmMain::ConfirmEmptyStrip() {
+  // A changed strip is offered for saving instead; answered, nothing more is asked.
+  if (stripChanged_) return ConfirmDiscardStrip();
   platform::MessageBoxRequest request;
   request.title = "確認";
   request.text = "現在選択されているリストは破棄されます。\r\nよろしいですか？";
   request.icon = platform::MsgIcon::Question;
   request.buttons = platform::MsgButtons::YesNo;
   request.defaultButton = platform::MsgResult::Yes;
-  if (platform::Dialogs().MessageBox(request) == platform::MsgResult::Yes) RemoveStripImage(-1);
+  return platform::Dialogs().MessageBox(request) == platform::MsgResult::Yes;
+}
+
+void frmMain::mnuFileNew_Click() {
+  if (ConfirmEmptyStrip()) RemoveStripImage(-1);
 }
 
 }  // namespace quelo::ui
