@@ -72,8 +72,9 @@ void frmMain::ConnectStripCanvas() {
           picMain_DragOver(static_cast<float>(drag->position().x()));
           drag->setDropAction(Qt::CopyAction);
           drag->accept();
-        } else if (!DroppedPath(drag->mimeData()).empty()) {
-          // A folder or pack from a file manager opens, wherever it is dropped.
+        } else if (!drag->source() && !DroppedPath(drag->mimeData()).empty()) {
+          // A folder or pack from a file manager opens, wherever it is dropped;
+          // the strip's own picture file, dragged from here, does not.
           picMainFrame_DragOver();
           drag->acceptProposedAction();
         } else {
@@ -91,7 +92,7 @@ void frmMain::ConnectStripCanvas() {
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
-        if (index < 1 && !DroppedPath(drop->mimeData()).empty()) {
+        if (index < 1 && !drop->source() && !DroppedPath(drop->mimeData()).empty()) {
           dropEvent(drop);
           return true;
         }

@@ -164,12 +164,15 @@ std::string frmMain::DroppedPath(const QMimeData* data) {
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  // The strip's own picture, dragged out and let go over the window, carries a
+  // file too: it is no pack to open. Drags from this program have a source.
+  if (event->source()) return;
   if (!DroppedPath(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
   const std::string path = DroppedPath(event->mimeData());
-  if (path.empty()) return;
+  if (path.empty() || event->source()) return;
   event->acceptProposedAction();
   // Opened once the file manager has its drop answered: opening may ask a question.
   QMetaObject::invokeMethod(this, [this, path] { OpenPath(path); }, Qt::QueuedConnection);
