@@ -273,7 +273,7 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     members[0].Data = SerializeDefinition(source.Definition);
     WritePackExecutable(exe, members, outFile);
   } catch (const QueloError& e) {
-    return Refuse(err, e.Description());
+    return Refuse(err, outFile + ": " + e.Description());
   }
   out << "wrote " << outFile << ": " << kDefinitionName << " and " << (members.size() - 1) << " images, "
       << fs::file_size(outFile, ec) << " bytes\n";
