@@ -54,6 +54,8 @@ bool FileExist(const std::string& fileName, const std::string& caller);
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,
                                                 const std::string& extension);
+// As ListFilesWithExtension, for files matching any of the extensions, in one sorted list.
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
 
 // ---- File names and file operations -----------------------------------------
 
@@ -140,11 +142,32 @@ struct SaveDialogResult {
   int filterIndex = 1;  // the filter the user ended on, 1-based
 };
 
+struct OpenDialogRequest {
+  std::string title;
+  std::string filter;  // "Description|*.ext|Description|*.ext"; "*" takes any file
+  std::string initialFolder;
+};
+
+struct FolderDialogRequest {
+  std::string title;
+  std::string initialFolder;
+};
+
+struct OpenDialogResult {
+  bool accepted = false;
+  std::string fileName;  // the file or folder chosen
+};
+
 class IDialogs {
  public:
   virtual ~IDialogs() = default;
   virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
   virtual SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) = 0;
+  // Chooses an existing file; not accepted on Cancel, which is all a program
+  // without windows can answer.
+  virtual OpenDialogResult OpenFileDialog(const OpenDialogRequest&) { return {}; }
+  // Chooses an existing folder; not accepted on Cancel.
+  virtual OpenDialogResult FolderDialog(const FolderDialogRequest&) { return {}; }
   // Starts on colour (0x00BBGGRR); returns false on Cancel, otherwise sets colour.
   virtual bool ColorDialog(uint32_t& colour) = 0;
 };

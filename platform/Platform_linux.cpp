@@ -98,15 +98,21 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>(st.st_size);
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
+                                                 const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
-  const std::string suffix = "." + LowerAscii(extension);
+  std::vector<std::string> suffixes;
+  for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
+  auto matches = [&](const std::string& name) {
+    return std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
+      return name.size() >= suffix.size() && LowerAscii(name.substr(name.size() - suffix.size())) == suffix;
+    });
+  };
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() < suffix.size()) continue;
-    if (LowerAscii(name.substr(name.size() - suffix.size())) != suffix) continue;
+    if (!matches(name)) continue;
     std::string full = folder;
     if (!full.empty() && full.back() != '/') full += '/';
     struct stat st {};
@@ -119,6 +125,10 @@ std::vector<std::string> ListFilesWithExtension(const std::string& folder, const
     return la != lb ? la < lb : a < b;
   });
   return names;
+}
+
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+  return ListFilesWithExtensions(folder, {extension});
 }
 
 std::FILE* OpenFile(const std::string& fileName, const char* mode) { return std::fopen(fileName.c_str(), mode); }
