@@ -241,7 +241,7 @@ TEST_F(PackToolTest, ListTakesAMemberAtTheFirstByte) {
   // The first entry's Offset field: behind the 16-byte header and the name "!quelo.ini".
   const size_t field = static_cast<size_t>(archive.ArchiveStart() - 1 + 16 + 2 + 10);
   const std::tuple<int32_t, int, std::string> cases[] = {
-      {1, 0, "0\t!quelo.ini\t1\t2\n"},
+      {1, 0, "\n0\t!quelo.ini\t1\t2\t"},
       {0, 1, "1 member(s) lie beyond the end of the file"},
   };
   for (const auto& [position, status, line] : cases) {
