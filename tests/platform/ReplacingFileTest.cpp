@@ -126,7 +126,7 @@ Outcome RunCommand(const std::string& command) {
 // A read-only file, a new file in a read-only folder and a writable file in it:
 // refused with "Permission denied", nothing changed. Root is refused by the
 // bits, as it may write anything; an ordinary user (nobody, through setpriv,
-// owning the files) by the system as well.
+// owning the files) by the system as well, and from root's file too.
 TEST(ReplacingFile, ReadOnlyFilesAndFoldersAreRefusedForRootAndForAUser) {
   std::vector<std::pair<std::string, uid_t>> runners{{"", getuid()}};
   const bool root = geteuid() == 0, setpriv = access("/usr/bin/setpriv", X_OK) == 0;
@@ -149,6 +149,15 @@ TEST(ReplacingFile, ReadOnlyFilesAndFoldersAreRefusedForRootAndForAUser) {
     EXPECT_EQ(ReadAll(dir.File("file")), kEarlier);
     EXPECT_EQ(ReadAll(dir.File("ro/inside")), kEarlier);
     EXPECT_EQ(Names(dir.File("ro")), std::set<std::string>{"inside"});
+    if (uid == getuid()) continue;
+    // Root's file in the user's own folder: the folder would let the user
+    // replace it, the file's bits for others do not.
+    fs::create_directory(dir.File("mine"));
+    WriteAll(dir.File("mine/roots"), kEarlier);
+    ASSERT_EQ(chown(dir.File("mine").c_str(), uid, uid), 0);
+    const Outcome r = RunCommand(prefix + QUELO_REPLACE_PROBE " '" + dir.File("mine/roots") + "' new");
+    EXPECT_EQ(r.output, "error 70: Permission denied\n");
+    EXPECT_EQ(ReadAll(dir.File("mine/roots")), kEarlier);
   }
   if (!root) GTEST_SKIP() << "not run as root: the refusals were checked for this user only";
   if (!setpriv) GTEST_SKIP() << "no /usr/bin/setpriv: the refusals were checked for root only";
