@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/ArchiveTestUtil.h"
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
@@ -174,6 +175,7 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   fs::create_directory(many);
   for (int i = 0; i < 32767; ++i) std::ofstream(many + "/i" + std::to_string(i) + ".psd");
   fs::create_symlink(program, dir.File("link"));
+  fs::create_symlink("nowhere", dir.File("dangling"));
   fs::create_directory(out);
   WriteAll(out + "/sun.psd", {'m', 'i', 'n', 'e'});
   auto cut = ReadAll(packed);  // a pack whose directory points past the end of the file
@@ -198,6 +200,8 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
       {{program, many, onlyPack, "-o", never}, {"32768 members (the definition and 32767 images): a pack holds at most 32767"}},
       {{program, kSample, kSampleDefinition, "-o", program}, {"is the program " + program + " itself"}},
       {{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}},
+      {{program, kSample, kSampleDefinition, "-o", dir.File("dangling")},
+       {dir.File("dangling") + ": シンボリックリンク " + dir.File("dangling") + " の指す先 nowhere がありません"}},
       {{program, kSample, kSampleDefinition, "-o", kSampleDefinition}, {"is the definition"}},
       {{"--list", program}, {"carries no pack"}},
       {{"--extract", packed, out}, {"sun.psd exists already"}},
@@ -212,6 +216,42 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   EXPECT_EQ(ReadAll(program), programBytes);
   EXPECT_EQ(Tool({}).status, 2);
   EXPECT_EQ(Tool({program, kSample, kSampleDefinition}).status, 2);
+}
+
+// -o naming a link writes the file it points to, in that file's folder; the
+// link stays a link.
+TEST_F(PackToolTest, OutputThroughALinkReplacesTheLinkedFile) {
+  fs::create_directory(dir.File("real"));
+  WriteAll(dir.File("real/packed"), {'o', 'l', 'd'});
+  fs::create_symlink("real/packed", dir.File("link"));
+  const Result r = Tool({program, kSample, kSampleDefinition, "-o", dir.File("link")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(fs::is_symlink(dir.File("link")));
+  EXPECT_EQ(RunProgram(dir.File("real/packed"), {}).output.rfind("14 members\n", 0), 0u);
+  EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"packed"});
+}
+
+// Positions count from 1: a member at the file's first byte is listed, one at
+// position 0 lies outside the file.
+TEST_F(PackToolTest, ListTakesAMemberAtTheFirstByte) {
+  WritePackExecutable(program, {{"!quelo.ini", {1, 2}, 0}, {"a.psd", {3, 4}, 0}}, packed);
+  clsExePlusFiles archive;
+  ASSERT_TRUE(archive.OpenExe(packed));
+  const int32_t first = archive.FileOffset(0);  // where the data begins
+  // The first entry's Offset field: behind the 16-byte header and the name "!quelo.ini".
+  const size_t field = static_cast<size_t>(archive.ArchiveStart() - 1 + 16 + 2 + 10);
+  const std::tuple<int32_t, int, std::string> cases[] = {
+      {1, 0, "\n0\t!quelo.ini\t1\t2\t"},
+      {0, 1, "1 member(s) lie beyond the end of the file"},
+  };
+  for (const auto& [position, status, line] : cases) {
+    auto bytes = ReadAll(packed);
+    test::PatchU32(bytes, field, static_cast<uint32_t>(position - first));
+    WriteAll(dir.File("moved"), bytes);
+    const Result r = Tool({"--list", dir.File("moved")});
+    EXPECT_EQ(r.status, status) << r.output;
+    EXPECT_NE(r.output.find(line), std::string::npos) << r.output;
+  }
 }
 
 // The tool run in-process, its writes failing at the first byte, in the middle
