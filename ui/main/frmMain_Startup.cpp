@@ -76,6 +76,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
+  // Folders and pack files from a file manager.
+  setAcceptDrops(true);
   // The client area is 652 x 456 pixels; the menu bar sits above it.
   resize(652, 456 + menuBar()->sizeHint().height());
 }
