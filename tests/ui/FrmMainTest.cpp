@@ -78,7 +78,8 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                                                    Q(W().pack_->Config().GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QVERIFY(Q(dialogs_->messages[1].text).contains(QStringLiteral("PSD形式ではありません")));
+    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
+    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
     QCOMPARE(Names(), Q("d.psd"));
     QVERIFY(!W().picPreview[2].visible);
     DoubleClickPreview(1);
