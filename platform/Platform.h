@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +17,11 @@ namespace quelo::platform {
 // ---- The running program -------------------------------------------------
 
 // The platform's path separator, appended to folders.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
 constexpr char kPathSeparator = '/';
+#endif
 
 // Folder of the running executable, always ending in the separator.
 std::string AppPath();
@@ -52,6 +58,25 @@ bool FileExist(const std::string& fileName, const std::string& caller);
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,
                                                 const std::string& extension);
+// As ListFilesWithExtension, for any of several extensions, in one sorted list.
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
+
+// ---- File names and file operations ----
+
+// Opens a file by its UTF-8 name, as std::fopen does (wide names on Windows).
+std::FILE* OpenFile(const std::string& fileName, const char* mode);
+// The std::filesystem path of a UTF-8 name.
+std::filesystem::path FsPath(const std::string& fileName);
+// Creates fileName for binary writing only if it does not exist yet; nullptr with
+// errno EEXIST when it does (or another errno).
+std::FILE* CreateFileExclusive(const std::string& fileName);
+// Flushes the stdio buffer and puts the file's data on stable storage. 0 or an errno value.
+int SyncFile(std::FILE* file);
+// Puts the file `from` in the place of `to` in one step, replacing it. 0 or an errno value.
+int RenameReplacing(const std::string& from, const std::string& to);
+// Puts a folder's entries (a rename into it) on stable storage; nothing to do on
+// Windows, where the rename is written through. 0 or an errno value.
+int SyncFolder(const std::string& folder);
 
 // ---- Text ------------------------------------------------------------------
 

@@ -16,16 +16,16 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
     : destination_(destination), source_(std::move(source)) {
   std::error_code ec;
   // Writing through a link updates the file it points to, as an ordinary write would.
-  if (fs::is_symlink(destination_, ec)) {
-    const fs::path target = fs::canonical(destination_, ec);
-    if (!ec) destination_ = target.string();
+  if (fs::is_symlink(platform::FsPath(destination_), ec)) {
+    const fs::path target = fs::canonical(platform::FsPath(destination_), ec);
+    if (!ec) destination_ = target.u8string();
   }
-  const bool exists = fs::exists(destination_, ec);
+  const bool exists = fs::exists(platform::FsPath(destination_), ec);
   if (exists) {
-    if (fs::is_directory(destination_, ec)) throw QueloError::FromErrno(EISDIR, source_);
+    if (fs::is_directory(platform::FsPath(destination_), ec)) throw QueloError::FromErrno(EISDIR, source_);
     // A file the user may not write stays untouched, although the folder would
     // allow replacing it. Appending nothing changes neither contents nor time.
-    std::FILE* probe = std::fopen(destination_.c_str(), "ab");
+    std::FILE* probe = platform::OpenFile(destination_, "ab");
     if (!probe) throw QueloError::FromErrno(errno, source_);
     std::fclose(probe);
   }
@@ -34,7 +34,7 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".quelo-%08x.tmp", static_cast<unsigned>(random()));
     temp_ = destination_ + suffix;
-    file_ = std::fopen(temp_.c_str(), "wbx");
+    file_ = platform::CreateFileExclusive(temp_);
     if (!file_ && errno != EEXIST) throw QueloError::FromErrno(errno, source_);
   }
   if (!file_) throw QueloError::FromErrno(EEXIST, source_);
@@ -43,7 +43,10 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
 
 ReplacingFile::~ReplacingFile() {
   if (file_) std::fclose(file_);
-  if (!committed_ && !temp_.empty()) std::remove(temp_.c_str());
+  if (!committed_ && !temp_.empty()) {
+    std::error_code ec;
+    fs::remove(platform::FsPath(temp_), ec);
+  }
 }
 
 void ReplacingFile::Write(const void* data, size_t count) {
@@ -66,8 +69,8 @@ void ReplacingFile::WriteZeros(int64_t count) {
 
 void ReplacingFile::SetPermissionsFrom(const std::string& fileName) {
   std::error_code ec;
-  const fs::perms perms = fs::status(fileName, ec).permissions();
-  if (!ec) fs::permissions(temp_, perms, fs::perm_options::replace, ec);
+  const fs::perms perms = fs::status(platform::FsPath(fileName), ec).permissions();
+  if (!ec) fs::permissions(platform::FsPath(temp_), perms, fs::perm_options::replace, ec);
 }
 
 void ReplacingFile::Commit() {
@@ -76,9 +79,8 @@ void ReplacingFile::Commit() {
   const int closed = std::fclose(file_);
   file_ = nullptr;
   if (closed != 0) throw QueloError::FromErrno(errno ? errno : EIO, source_);
-  std::error_code ec;
-  fs::rename(temp_, destination_, ec);
-  if (ec) throw QueloError::FromErrno(ec.value(), source_);
+  if (const int error = platform::RenameReplacing(temp_, destination_); error != 0)
+    throw QueloError::FromErrno(error, source_);
   committed_ = true;
 }
 
