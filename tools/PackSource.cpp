@@ -296,6 +296,8 @@ std::string Cp932Problem(const std::string& utf8) {
              (instead.empty() ? std::string() : "; write " + CodePointName(instead) + " instead");
     }
     const std::string back = platform::DecodeCp932(one);
+    // Windows writes U+F8F0..U+F8F3 as single bytes it does not read back.
+    if (back == "\xEF\xBF\xBD") return CodePointName(ch) + " has no code page 932 form that reads back";
     if (back != ch)
       return CodePointName(ch) + " would come back as " + CodePointName(back) + "; write that instead";
     i += n;

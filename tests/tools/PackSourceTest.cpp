@@ -65,6 +65,7 @@ TEST(PackSource, RefusalsNameTheLine) {
       {head + "author = 한\n", 3, "U+D55C) has no code page 932 form"},
       {head + "description = a\n  b 〜\n", 3, "\"〜\" (U+301C) has no code page 932 form; write \"～\" (U+FF5E) instead"},
       {head + "[file a.psd]\ntitle = ‖\n", 4, "\"‖\" (U+2016) has no code page 932 form; write \"∥\" (U+2225) instead"},
+      {head + "author = \uF8F0\n", 3, "(U+F8F0) has no code page 932 form that reads back"},
       {head + "author = ¥\n", 3, "\"¥\" (U+00A5) has no code page 932 form; write \"￥\" (U+FFE5) instead"},
       {"[pack]\n", 1, "has no name"},
       {"# nothing\n", 0, "no [pack] section"},
