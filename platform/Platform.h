@@ -31,6 +31,10 @@ std::string ExeFileName();
 // becomes AppPath(). An empty path restores the real one.
 void OverrideExecutablePath(const std::string& fullPath);
 
+// Lets a console show the program's UTF-8 output (Windows consoles otherwise
+// read it in their own code page); nothing to do elsewhere.
+void UseUtf8Console();
+
 // Application title: the product's name, the default caption of message boxes.
 const std::string& AppTitle();
 

@@ -75,6 +75,8 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
 // No desktop-wide colour scheme to ask without a display: the classic values.
 uint32_t NativeSysColor(int, uint32_t fallback) { return fallback; }
 
+void UseUtf8Console() {}
+
 void OverrideExecutablePath(const std::string& fullPath) { ExecutableOverride() = fullPath; }
 
 std::string ExeFileName() {

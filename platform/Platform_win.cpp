@@ -112,6 +112,8 @@ uint32_t NativeSysColor(int index, uint32_t fallback) {
   return get ? static_cast<uint32_t>(get(index)) & 0xFFFFFFu : fallback;
 }
 
+void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+
 void OverrideExecutablePath(const std::string& fullPath) { ExecutableOverride() = fullPath; }
 
 std::string ExeFileName() {

@@ -144,6 +144,31 @@ TEST_F(PackToolTest, RepackingReplacesTheOldPack) {
   EXPECT_EQ(std::make_tuple(pe.ArchiveStart(), pe.FileCount(), pe.FileName(1)), std::make_tuple(0xE01, 16, std::string("star.psd")));
 }
 
+// A program of ours with a pack appended by the tool, both in a folder with a
+// Japanese name, finds its own pack through its path, the executable's headers
+// and the directory: with and without a symbol table behind its sections.
+TEST_F(PackToolTest, PackedProgramInAJapaneseFolderListsItsMembers) {
+  const std::string folder = dir.File("画像"), japanese = dir.File("日本語 フォルダ"), def = japanese + "/定義.txt";
+  fs::copy(P(kSample), P(folder));
+  fs::copy_file(P(kSample + "/moon.psd"), P(folder + "/月見.psd"));
+  fs::create_directory(P(japanese));
+  fs::copy_file(P(kSampleDefinition), P(def));
+  std::string names = "15 members\n!quelo.ini\n";
+  for (const char* name : kSampleImages) names += name + std::string("\n");
+  names += "月見.psd\n";
+  for (const std::string probe : {QUELO_PACK_PROBE, QUELO_PACK_PROBE_STRIPPED}) {
+    const std::string in = japanese + "/" + ExeName("プローブ"), out = japanese + "/" + ExeName("パック入り");
+    fs::copy_file(P(probe), P(in), fs::copy_options::overwrite_existing);
+    Result r = Tool({in, folder, def, "-o", out});
+    ASSERT_EQ(r.status, 0) << probe << "\n" << r.output;
+    EXPECT_NE(r.output.find("wrote " + out), std::string::npos) << r.output;
+    r = RunProgram(out, {});
+    EXPECT_EQ(std::make_tuple(r.status, r.output), std::make_tuple(0, names)) << probe;
+    r = Tool({"--list", out});
+    EXPECT_NE(r.output.find("\n14\t月見.psd\t"), std::string::npos) << r.output;
+  }
+}
+
 // Every refusal: status 1, its reason, and nothing written: no output, no
 // extracted member, the inputs and an existing output (the program) as they were.
 TEST_F(PackToolTest, RefusalsWriteNothing) {
