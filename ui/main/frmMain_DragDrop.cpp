@@ -72,6 +72,10 @@ void frmMain::ConnectStripCanvas() {
           picMain_DragOver(static_cast<float>(drag->position().x()));
           drag->setDropAction(Qt::CopyAction);
           drag->accept();
+        } else if (!DroppedPath(drag->mimeData()).empty()) {
+          // A folder or pack from a file manager opens, wherever it is dropped.
+          picMainFrame_DragOver();
+          drag->acceptProposedAction();
         } else {
           // The frame around the canvas, and drags that are not our previews:
           // no marker, and nothing to drop.
@@ -87,6 +91,10 @@ void frmMain::ConnectStripCanvas() {
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
+        if (index < 1 && !DroppedPath(drop->mimeData()).empty()) {
+          dropEvent(drop);
+          return true;
+        }
         if (watched != picMain || index < 1) {
           drop->ignore();
           return true;
