@@ -1,6 +1,6 @@
 // The Linux half of the platform seam: /proc/self/exe, stat, directory listing,
-// file names as they are (UTF-8), fsync and rename for durable replacement, and
-// glibc's iconv for code page 932, patched to answer as Windows' own table does.
+// file names as they are (UTF-8), and glibc's iconv for code page 932, patched
+// to answer as Windows' own table does.
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -99,21 +99,23 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>(st.st_size);
 }
 
-std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
-                                                 const std::vector<std::string>& extensions) {
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+  return ListFilesWithExtensions(folder, {extension});
+}
+
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
   std::vector<std::string> suffixes;
   for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
-  auto matches = [&](const std::string& name) {
-    return std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
-      return name.size() >= suffix.size() && LowerAscii(name.substr(name.size() - suffix.size())) == suffix;
-    });
-  };
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (!matches(name)) continue;
+    const std::string lower = LowerAscii(name);
+    const bool matches = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
+      return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+    });
+    if (!matches) continue;
     std::string full = folder;
     if (!full.empty() && full.back() != '/') full += '/';
     struct stat st {};
@@ -126,10 +128,6 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
     return la != lb ? la < lb : a < b;
   });
   return names;
-}
-
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
-  return ListFilesWithExtensions(folder, {extension});
 }
 
 std::FILE* OpenFile(const std::string& fileName, const char* mode) { return std::fopen(fileName.c_str(), mode); }

@@ -8,11 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include "archive/ArchiveTestUtil.h"
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
-#include "platform/Platform.h"
 #include "image/clsImage.h"
+#include "platform/Platform.h"
 #include "support/RecordingDialogs.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -192,6 +193,7 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   fs::copy_file(P(kSample + "/sun.psd"), P(hangul + "/\xED\x95\x9C.psd"));  // 한.psd
   std::error_code noLinks;
   fs::create_symlink(P(program), P(dir.File("link")), noLinks);
+  if (!noLinks) fs::create_symlink("nowhere", P(dir.File("dangling")), noLinks);
   if (noLinks) std::cout << "symbolic links cannot be made here (" << noLinks.message() << "): the link case is left out\n";
   fs::create_directory(P(out));
   WriteAll(out + "/sun.psd", {'m', 'i', 'n', 'e'});
@@ -222,7 +224,11 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
       {{"--extract", dir.File("cut"), dir.File("cutout")}, {}},
       {{"--extract", dir.File("evil"), dir.File("inner")}, {"\"../escape.psd\" is not a plain file name"}},
   };
-  if (!noLinks) cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}});
+  if (!noLinks) {
+    cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}});
+    cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("dangling")},
+                     {dir.File("dangling") + ": シンボリックリンク " + dir.File("dangling") + " の指す先 nowhere がありません"}});
+  }
   for (const auto& [args, messages] : cases) ExpectRefusal(args, messages);
   EXPECT_EQ(Names(dir.Path()), before);
   EXPECT_EQ(Names(out), std::set<std::string>{"sun.psd"});
@@ -230,6 +236,43 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   EXPECT_EQ(ReadAll(program), programBytes);
   EXPECT_EQ(Tool({}).status, 2);
   EXPECT_EQ(Tool({program, kSample, kSampleDefinition}).status, 2);
+}
+
+// -o naming a link writes the file it points to, in that file's folder; the
+// link stays a link.
+TEST_F(PackToolTest, OutputThroughALinkReplacesTheLinkedFile) {
+  if (test::kWindows) GTEST_SKIP() << "symbolic links cannot be made under Wine";
+  fs::create_directory(dir.File("real"));
+  WriteAll(dir.File("real/packed"), {'o', 'l', 'd'});
+  fs::create_symlink("real/packed", dir.File("link"));
+  const Result r = Tool({program, kSample, kSampleDefinition, "-o", dir.File("link")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(fs::is_symlink(dir.File("link")));
+  EXPECT_EQ(RunProgram(dir.File("real/packed"), {}).output.rfind("14 members\n", 0), 0u);
+  EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"packed"});
+}
+
+// Positions count from 1: a member at the file's first byte is listed, one at
+// position 0 lies outside the file.
+TEST_F(PackToolTest, ListTakesAMemberAtTheFirstByte) {
+  WritePackExecutable(program, {{"!quelo.ini", {1, 2}, 0}, {"a.psd", {3, 4}, 0}}, packed);
+  clsExePlusFiles archive;
+  ASSERT_TRUE(archive.OpenExe(packed));
+  const int32_t first = archive.FileOffset(0);  // where the data begins
+  // The first entry's Offset field: behind the 16-byte header and the name "!quelo.ini".
+  const size_t field = static_cast<size_t>(archive.ArchiveStart() - 1 + 16 + 2 + 10);
+  const std::tuple<int32_t, int, std::string> cases[] = {
+      {1, 0, "\n0\t!quelo.ini\t1\t2\t"},
+      {0, 1, "1 member(s) lie beyond the end of the file"},
+  };
+  for (const auto& [position, status, line] : cases) {
+    auto bytes = ReadAll(packed);
+    test::PatchU32(bytes, field, static_cast<uint32_t>(position - first));
+    WriteAll(dir.File("moved"), bytes);
+    const Result r = Tool({"--list", dir.File("moved")});
+    EXPECT_EQ(r.status, status) << r.output;
+    EXPECT_NE(r.output.find(line), std::string::npos) << r.output;
+  }
 }
 
 // One image more than a pack can address is refused before anything is read.
