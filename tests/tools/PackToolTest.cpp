@@ -364,6 +364,7 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
     clsImage image;
     ASSERT_TRUE(image.LoadFile(member));
     EXPECT_EQ(image.Pixels(), expected) << c.member;
+    if (test::kWindows) continue;  // ImageMagick and Pillow are Linux programs; the pixels are checked above
     // ImageMagick would otherwise take the colours as matted against white.
     EXPECT_EQ(RunProgram("/usr/bin/convert", {"-define", "psd:alpha-unblend=off", member + "[0]", "rgba:" + member + ".im"}).status, 0);
     EXPECT_EQ(ReadAll(member + ".im"), expected) << c.member;
