@@ -62,10 +62,10 @@ bool FileExist(const std::string& fileName, const std::string& caller);
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,
                                                 const std::string& extension);
-// As ListFilesWithExtension, for any of several extensions, in one sorted list.
+// As ListFilesWithExtension, for files matching any of the extensions, in one sorted list.
 std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
 
-// ---- File names and file operations ----
+// ---- File names and file operations -----------------------------------------
 
 // Opens a file by its UTF-8 name, as std::fopen does (wide names on Windows).
 std::FILE* OpenFile(const std::string& fileName, const char* mode);
