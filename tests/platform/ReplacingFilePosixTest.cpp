@@ -1,6 +1,5 @@
-// ReplacingFile where only POSIX systems go: pipes, owners and permission bits.
-#include "platform/ReplacingFile.h"
-
+// What replacing a file refuses on POSIX systems: pipes and folders, and
+// read-only files and folders for root and for an ordinary user alike.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveTestUtil.h"
+#include "platform/ReplacingFile.h"
 #include "support/TempDir.h"
 
 namespace quelo {

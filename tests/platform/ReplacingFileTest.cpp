@@ -1,10 +1,9 @@
-// Replacing a file: every step that can fail leaves the folder as it was, and
-// read-only files and folders stay untouched for root and for an ordinary user
-// alike. Links are followed in the tests of each command that writes.
+// Replacing a file: every step that can fail leaves the folder as it was.
+// Links are followed in the tests of each command that writes; what is
+// refused on POSIX systems is in ReplacingFilePosixTest.cpp.
 #include "platform/ReplacingFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -30,7 +29,7 @@ const std::vector<uint8_t> kEarlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'}, kNew{'n'
 
 std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(platform::FsPath(folder))) names.insert(e.path().filename().string());
   return names;
 }
 
@@ -38,17 +37,14 @@ std::set<std::string> Names(const std::string& folder) {
 // errno value: the error says why, the earlier file keeps its bytes, a new name
 // stays absent, nothing else is left in the folder. The injection is used up.
 TEST(ReplacingFile, EveryFailedStepLeavesTheFolderAsItWas) {
-  const std::tuple<const char*, std::function<void()>, int32_t, std::string> cases[] = {
-      {"first byte", [] { platform::FailWritesAfter(0); }, err::kDiskFull, std::strerror(ENOSPC)},
-      {"last byte", [] { platform::FailWritesAfter(2); }, err::kDiskFull, std::strerror(ENOSPC)},
-      {"file sync", [] { platform::FailReplaceStep(ReplaceStep::SyncFile, EIO); }, err::kPathFileAccessError,
-       std::strerror(EIO)},
-      {"rename", [] { platform::FailReplaceStep(ReplaceStep::Rename, EXDEV); }, err::kPathFileAccessError,
-       std::strerror(EXDEV)},
-      {"folder sync", [] { platform::FailReplaceStep(ReplaceStep::SyncFolder, EIO); }, err::kPathFileAccessError,
-       std::strerror(EIO)},
+  const std::tuple<const char*, std::function<void()>, int32_t, int> cases[] = {
+      {"first byte", [] { platform::FailWritesAfter(0); }, err::kDiskFull, ENOSPC},
+      {"last byte", [] { platform::FailWritesAfter(2); }, err::kDiskFull, ENOSPC},
+      {"file sync", [] { platform::FailReplaceStep(ReplaceStep::SyncFile, EIO); }, err::kPathFileAccessError, EIO},
+      {"rename", [] { platform::FailReplaceStep(ReplaceStep::Rename, EXDEV); }, err::kPathFileAccessError, EXDEV},
+      {"folder sync", [] { platform::FailReplaceStep(ReplaceStep::SyncFolder, EIO); }, err::kPathFileAccessError, EIO},
   };
-  for (const auto& [what, inject, number, description] : cases) {
+  for (const auto& [what, inject, number, errnoValue] : cases) {
     test::TempDir dir;
     WriteAll(dir.File("old"), kEarlier);
     for (const char* name : {"old", "new"}) {
@@ -56,7 +52,7 @@ TEST(ReplacingFile, EveryFailedStepLeavesTheFolderAsItWas) {
       const QueloError e = ErrorOf([&] { WriteFileReplacing(dir.File(name), kNew, "Test.Write"); });
       platform::FailWritesAfter(-1);
       EXPECT_EQ(std::make_tuple(e.Number(), e.Description(), e.Source()),
-                std::make_tuple(number, description, std::string("Test.Write")))
+                std::make_tuple(number, std::string(std::strerror(errnoValue)), std::string("Test.Write")))
           << what << " " << name;
       EXPECT_EQ(ReadAll(dir.File("old")), kEarlier) << what << " " << name;
       EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old"}) << what << " " << name;
