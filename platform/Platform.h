@@ -17,7 +17,11 @@ namespace quelo::platform {
 // ---- The running program -------------------------------------------------
 
 // The platform's path separator, appended to folders.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
 constexpr char kPathSeparator = '/';
+#endif
 
 // Folder of the running executable, always ending in the separator.
 std::string AppPath();
@@ -26,6 +30,10 @@ std::string ExeFileName();
 // Tests (and only tests) point the program at another executable; its folder
 // becomes AppPath(). An empty path restores the real one.
 void OverrideExecutablePath(const std::string& fullPath);
+
+// Lets a console show the program's UTF-8 output (Windows consoles otherwise
+// read it in their own code page); nothing to do elsewhere.
+void UseUtf8Console();
 
 // Application title: the product's name, the default caption of message boxes.
 const std::string& AppTitle();
