@@ -30,8 +30,11 @@ for _ in $(seq 1 300); do
   sleep 0.1
 done
 sleep 1.5
-# Two previews (apple and leaf) double-clicked, at heights found by eye.
-for y in 42 238; do
+# Star and box double-clicked, at heights found by eye, after a click that
+# selects the apple and gives the panel the focus.
+xdotool mousemove --window "$wid" 50 108 click 1
+sleep 1
+for y in 304 172; do
   xdotool mousemove --window "$wid" 50 "$y" click --repeat 2 --delay 80 1
   sleep 1
 done
