@@ -62,13 +62,13 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
   // "quelo の終了(&X)" closes them with the main window.
   void FilePropertyWindowsOpenPerRequestAndCloseWithTheMainWindow() {
     const std::string exe = StartArchive();
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QVERIFY(FileWindows().isEmpty());
 
     ClickPreview(1, Qt::RightButton);
-    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty);
+    ChooseFromMenu(Find<QMenu>("mnuPopPreviews"), Find<QAction>("mnuPopPreviewsProperty"));
     ClickPreview(2);
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QStringList members;  // the archive section of each window, up to the offset
     for (frmAbout* w : FileWindows()) {
       QVERIFY(!w->isModal());
@@ -79,7 +79,7 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     QCOMPARE(members, (QStringList{lines.arg("a.psd").arg(1), lines.arg("b.psd").arg(2)}));
 
     QPointer<frmAbout> first = FileWindows()[0], second = FileWindows()[1];
-    ChooseFromMenu(W().mnuFile, W().mnuFileEnd);
+    ChooseFromMenu(Find<QMenu>("mnuFile"), Find<QAction>("mnuFileEnd"));
     QVERIFY(!W().isVisible() && FileWindows().isEmpty());
     QTRY_VERIFY(!first && !second);  // released
   }
@@ -89,7 +89,7 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     const std::vector<uint8_t> psd = SolidPsd(8, 8, 0xFF);
     StartLoose({{"a.psd", psd}});
     ClickPreview(1);
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QCOMPARE(FileWindows().size(), 1);
     QCOMPARE(FileWindows()[0]->InfoText().section("\r\n", -3),
              QStringLiteral("[ ファイル名 ] %1\r\n[   サイズ   ] %2bytes\r\n").arg(Q(dir_->File("a.psd"))).arg(psd.size()));
@@ -110,11 +110,11 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
                   .arg(about.picIcon->Point(24, 24) == quelo::ui::PictureBox::FromQRgb(icon.pixel(24, 24)));
       QTest::mouseClick(about.cmdOK, Qt::LeftButton);
     };
-    LookAtModalWindow([&] { QTest::mouseClick(W().imgBanner, Qt::LeftButton, {}, QPoint(10, 100)); }, look);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpAbout); }, look);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpPackInfo); }, look);
+    LookAtModalWindow([&] { QTest::mouseClick(Find<quelo::ui::PictureBox>("imgBanner"), Qt::LeftButton, {}, QPoint(10, 100)); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpAbout")); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpPackInfo")); }, look);
     ClickPreview(1, Qt::RightButton);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuPopPreviews"), Find<QAction>("mnuPopPreviewsPackProperty")); }, look);
     const QString version = "quelo のバージョン情報||1|1";
     const QString pack = "パッケージ テストパック の情報|[パッケージ名] テストパック|1|1";
     QCOMPARE(seen, (QStringList{version, version, pack, pack}));

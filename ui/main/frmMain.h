@@ -47,7 +47,6 @@ class FrmMainSavingTest;
 class FrmMainDragDropTest;
 class FrmMainPreviewsTest;
 class FrmMainBench;
-class FrmMainInfoTest;
 
 namespace quelo::ui {
 
@@ -81,7 +80,6 @@ class frmMain : public QMainWindow {
   friend class ::FrmMainDragDropTest;
   friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
-  friend class ::FrmMainInfoTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
