@@ -208,11 +208,12 @@ bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     return true;
   } catch (const QueloError& e) {
     if (e.Number() == err::kBadRecordNumber) platform::ShowMessage("ファイルをコピー出来ませんでした");
-    platform::ShowMessage("ファイル操作中に予期しないエラーが発生しました" + std::to_string(e.Number()) +
-                          e.Description());
+    // The number and the reason on a line of their own, apart from each other.
+    platform::ShowMessage("ファイル操作中に予期しないエラーが発生しました。\r\n" + std::to_string(e.Number()) + " " +
+                          e.UserDescription());
   } catch (const std::exception& e) {
     // Anything else (out of memory, a file system error) is still reported, never passed on.
-    platform::ShowMessage(std::string("ファイル操作中に予期しないエラーが発生しました") + e.what());
+    platform::ShowMessage(std::string("ファイル操作中に予期しないエラーが発生しました。\r\n") + e.what());
   }
   return false;
 }

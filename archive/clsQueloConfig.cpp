@@ -74,7 +74,7 @@ bool clsQueloConfig::LoadConfig(const std::string& FileName, int32_t Offset) {
   };
   InputFile file;
   if (!file.Open(FileName))
-    return refuse("定義ファイル " + FileName + " を開けませんでした（" + std::strerror(errno) + "）");
+    return refuse("定義ファイル " + FileName + " を開けませんでした（" + QueloError::ErrnoText(errno) + "）");
   if (Offset < 1) return refuse("定義ファイルの開始位置 " + std::to_string(Offset) + " が不正です");
 
   DefinitionReader in(file, int64_t{Offset} - 1);

@@ -159,7 +159,7 @@ bool clsImage::SaveICO(const std::string& FileName) const {
   } catch (const QueloError& e) {
     platform::MessageBoxRequest request;
     request.title = "Windowsアイコン形式エクスポート";
-    request.text = "ファイルの保存に失敗しました。\r\n" + e.Description();
+    request.text = "ファイルの保存に失敗しました。\r\n" + e.UserDescription();
     request.icon = platform::MsgIcon::Critical;
     request.buttons = platform::MsgButtons::Ok;
     platform::Dialogs().MessageBox(request);

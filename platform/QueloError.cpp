@@ -12,7 +12,9 @@ QueloError::QueloError(int32_t number, std::string source, std::string descripti
       description_(std::move(description)) {}
 
 QueloError QueloError::PassedOn(const std::string& where) const {
-  return QueloError(number_, where + source_ + description_, description_);
+  QueloError passed(number_, where + source_ + description_, description_);
+  passed.errno_ = errno_;
+  return passed;
 }
 
 std::string QueloError::DefaultDescription(int32_t number) {
@@ -50,7 +52,42 @@ QueloError QueloError::FromErrno(int errnoValue, const std::string& source) {
     case EINVAL: number = err::kBadFileNameOrNumber; break;
     default: break;
   }
-  return QueloError(number, source, std::strerror(errnoValue));
+  QueloError error(number, source, std::strerror(errnoValue));
+  error.errno_ = errnoValue;
+  return error;
 }
+
+namespace {
+
+struct ErrnoReason {
+  int errnoValue;
+  const char* text;
+};
+
+// The reasons a user meets when a save or an export fails.
+const ErrnoReason kErrnoReasons[] = {
+    {ENOSPC, "ディスクの空き容量が不足しています"},
+#ifdef EDQUOT
+    {EDQUOT, "ディスクの使用量の上限を超えています"},
+#endif
+    {EROFS, "読み取り専用のファイルシステムには書き込めません"},
+    {EACCES, "アクセスする権限がありません"},
+    {EPERM, "アクセスする権限がありません"},
+    {ENOENT, "フォルダーまたはファイルが見つかりません"},
+    {ENOTDIR, "フォルダーの代わりにファイルがあります"},
+    {EISDIR, "同じ名前のフォルダーがあります"},
+    {ENAMETOOLONG, "ファイル名が長すぎます"},
+    {EIO, "入出力エラーが発生しました"},
+};
+
+}  // namespace
+
+std::string QueloError::ErrnoText(int errnoValue) {
+  for (const ErrnoReason& reason : kErrnoReasons)
+    if (reason.errnoValue == errnoValue) return reason.text;
+  return std::strerror(errnoValue);
+}
+
+std::string QueloError::UserDescription() const { return errno_ != 0 ? ErrnoText(errno_) : description_; }
 
 }  // namespace quelo

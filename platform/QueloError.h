@@ -43,10 +43,18 @@ class QueloError : public std::runtime_error {
   // An error for a failed file operation, from errno.
   static QueloError FromErrno(int errnoValue, const std::string& source);
 
+  // The reason of a failed file operation as the program's messages give it:
+  // the common causes in Japanese, the system's own text for the rest.
+  static std::string ErrnoText(int errnoValue);
+  // The description for a message to the user: ErrnoText of the errno this
+  // error came from, the description itself for every other error.
+  std::string UserDescription() const;
+
  private:
   int32_t number_;
   std::string source_;
   std::string description_;
+  int errno_ = 0;  // the errno of FromErrno; 0 for other errors
 };
 
 }  // namespace quelo

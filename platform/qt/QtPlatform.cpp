@@ -120,12 +120,19 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
   if (suffix.startsWith(QLatin1Char('.'))) suffix.remove(0, 1);
   dialog.setDefaultSuffix(suffix);
   const QStringList filters = QtNameFilters(request.filter);
+  // With the details hidden, the dialog names the chosen filter by its caption
+  // alone: find the whole filter behind it.
+  auto fullFilter = [&filters](const QString& shown) {
+    for (const QString& filter : filters)
+      if (filter == shown || filter.startsWith(shown + QStringLiteral(" ("))) return filter;
+    return shown;
+  };
   if (!filters.isEmpty()) {
     dialog.setNameFilters(filters);
     // As on Windows, a name typed without extension takes the chosen filter's
     // extension, or the default one under a filter such as "*.*".
-    auto followFilter = [&dialog, suffix](const QString& filter) {
-      const QString own = FilterSuffix(filter);
+    auto followFilter = [&dialog, suffix, fullFilter](const QString& filter) {
+      const QString own = FilterSuffix(fullFilter(filter));
       dialog.setDefaultSuffix(own.isEmpty() ? suffix : own);
     };
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followFilter);
@@ -158,7 +165,7 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
     result.fileName = chosen.toStdString();
     break;
   }
-  result.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  result.filterIndex = static_cast<int>(filters.indexOf(fullFilter(dialog.selectedNameFilter()))) + 1;
   if (result.filterIndex < 1) result.filterIndex = 1;
   return result;
 }

@@ -177,19 +177,19 @@ TEST_F(ExePlusFiles, DecodesCodePage932Names) {
 // inside a piece and at its last byte, the pack itself as the destination. A
 // Size past the end of the file writes what exists and says so.
 TEST_F(ExePlusFiles, FailedExportsShowWhyAndKeepTheEarlierFile) {
-  const std::string general = "ファイル操作中に予期しないエラーが発生しました";
-  const std::string past = general + "-2147220502メンバーが実行ファイルの終わりを越えています。";
+  const std::string general = "ファイル操作中に予期しないエラーが発生しました。\r\n";
+  const std::string past = general + "-2147220502 メンバーが実行ファイルの終わりを越えています。";
   const auto member = Member("m.bin", 10000).Data;
   const std::vector<uint8_t> before(100, 'k');
   struct Case { int32_t offset, size; int16_t index; int64_t failAt; std::vector<std::string> texts; long written; };
   std::vector<Case> cases = {
       {0, 10250, 0, -1, {past + "10250 バイトのうち、存在する 10000 バイトだけを書き出しました"}, 10000},
       {10, 0x7FFFFFFF, 0, -1, {past + "2147483647 バイトのうち、存在する 9990 バイトだけを書き出しました"}, 9990},
-      {-100000, 10, 0, -1, {"ファイルをコピー出来ませんでした", general + "63Bad record number"}, 0},
-      {0, -5, 0, -1, {general + "-2147220503コピーする領域サイズがマイナスになっています"}, 0},
-      {0, 10000, 1, -1, {general + "9Subscript out of range"}, 0},
+      {-100000, 10, 0, -1, {"ファイルをコピー出来ませんでした", general + "63 Bad record number"}, 0},
+      {0, -5, 0, -1, {general + "-2147220503 コピーする領域サイズがマイナスになっています"}, 0},
+      {0, 10000, 1, -1, {general + "9 Subscript out of range"}, 0},
       {0, 10000, 0, 10000, {}, 10000}};  // a write allowed every byte
-  for (int64_t at : test::FailurePoints(10000)) cases.push_back({0, 10000, 0, at, {general + "61No space left on device"}, 0});
+  for (int64_t at : test::FailurePoints(10000)) cases.push_back({0, 10000, 0, at, {general + "61 ディスクの空き容量が不足しています"}, 0});
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.offset << " " << c.size << " " << c.failAt);
     dialogs.messages.clear();
@@ -210,7 +210,7 @@ TEST_F(ExePlusFiles, FailedExportsShowWhyAndKeepTheEarlierFile) {
   const auto program = ReadAll(dir.File("pack.exe"));
   EXPECT_FALSE(OpenPatched(10000, 0, 10000).FileExport(0, dir.File("pack.exe")));
   EXPECT_EQ(ReadAll(dir.File("pack.exe")), program);
-  EXPECT_EQ(dialogs.messages.back().text, general + "-2147220501書き出し先がパックの入っている実行ファイルそのものです");
+  EXPECT_EQ(dialogs.messages.back().text, general + "-2147220501 書き出し先がパックの入っている実行ファイルそのものです");
 }
 
 // A bad buffer size is refused before anything is read; length 0 copies to the end.

@@ -26,6 +26,8 @@ except ImportError:
     Image = None
 
 SKIP, TIMEOUT, SCREEN = 77, 30, "1280x800x24"
+# The question before a changed strip is thrown away has the program's title.
+UNSAVED = "^quelo$"
 RED, GREEN, BLUE, WHITE = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)
 
 
@@ -133,9 +135,15 @@ class Session:
         if self.program.poll() is not None:
             raise Failure("quelo ended with status %s: %s" % (self.program.returncode, self.output()[-2000:]))
 
-    def finish(self):
-        """Ends through "quelo の終了(&X)"; fails on a non-zero status or a sanitizer's report."""
+    def finish(self, unsaved=False):
+        """Ends through "quelo の終了(&X)", letting an unsaved strip go (いいえ(&N));
+        fails on a non-zero status or a sanitizer's report."""
         self.menu("f", "x")
+        if unsaved:
+            self.answer(UNSAVED, "alt+n")
+        self.ended()
+
+    def ended(self):
         try:
             status = self.program.wait(TIMEOUT)
         except subprocess.TimeoutExpired:
@@ -211,10 +219,12 @@ class Session:
         for i in previews:
             run("xdotool", "mousemove", *self.previews[i].centre, "click", "--repeat", 2, "--delay", 80, 1)
 
-    def save_as(self, target):
-        """Saves the strip through the real file dialog under the name target."""
+    def save_as(self, target, from_menu=True):
+        """Saves the strip through the real file dialog under the name target;
+        the dialog is opened from the menu, or is already on its way."""
         title = "^ビットマップを保存$"
-        self.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
+        if from_menu:
+            self.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
         dialog = self.wait_window(title)
         run("xdotool", "type", "--delay", 20, target)
         time.sleep(0.3)
@@ -318,6 +328,27 @@ def open_folder(s):
     s.finish()
 
 
+def close_unsaved(s):
+    """Closing with a strip never saved asks first (the title marks the change);
+    はい(&Y) opens the save dialog, the BMP is written and the program ends."""
+    s.start_pack("未保存", [(32, 32, "#ff0000"), (16, 32, "#0000ff")])
+    s.add(0, 1)
+    s.canvas("two images in a row", (RED, BLUE), (32, 16))
+    if not visible(r"^Quelo - \[E2E 未保存\] \*$"):
+        raise Failure("the title does not mark the changed strip")
+    s.menu("f", "x")
+    s.wait_window(UNSAVED)
+    s.screenshot("unsaved-question")
+    s.key("alt+y")  # はい(&Y)
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target, from_menu=False)
+    s.ended()
+    want = Image.new("RGB", (48, 32), WHITE)
+    want.paste(RED, (0, 0, 32, 32))
+    want.paste(BLUE, (32, 0, 48, 32))
+    check_bmp(target, want)
+
+
 def height_and_drag_out(s):
     """A taller image dropped on the strip asks for the height, answered with the
     keyboard while the drop is under way. A click then selects an image of the
@@ -339,7 +370,7 @@ def height_and_drag_out(s):
     after = s.canvas("the strip", (RED, BLUE), name="strip-drag-out-after", timeout=0, must=False)
     if after != [red, blue]:
         raise Failure("the strip changed after its picture was dragged: %s" % after)
-    s.finish()
+    s.finish(unsaved=True)
 
 
 def full_strip(s):
@@ -356,10 +387,10 @@ def full_strip(s):
     s.click(*previews[1].centre)
     s.menu("h", "i")  # ファイルのプロパティ(&I): a window that stays open beside the main one
     s.wait_window("^quelo のバージョン情報$")
-    s.finish()
+    s.finish(unsaved=True)
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip, open_folder)}
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip, open_folder, close_unsaved)}
 
 
 def docs_shot(s, path):

@@ -117,9 +117,14 @@ TEST(IcoWriter, WritesWholeIconsOrLeavesTheUsersFilesAlone) {
                               platform::MsgButtons::Ok));
     EXPECT_EQ(m.text.rfind("ファイルの保存に失敗しました。\r\n", 0), 0u) << m.text;
   }
-  const auto texts = dialogs.Texts();
-  EXPECT_EQ(std::vector<std::string>(texts.begin() + 3, texts.end()),
-            std::vector<std::string>(3, "ファイルの保存に失敗しました。\r\nNo space left on device"));
+  // Each reason in the user's words.
+  std::vector<std::string> reasons;
+  for (const std::string& text : dialogs.Texts()) reasons.push_back(text.substr(text.find('\n') + 1));
+  EXPECT_EQ(reasons, (std::vector<std::string>{"ファイル名が長すぎます", "同じ名前のフォルダーがあります",
+                                               "フォルダーまたはファイルが見つかりません",
+                                               "ディスクの空き容量が不足しています",
+                                               "ディスクの空き容量が不足しています",
+                                               "ディスクの空き容量が不足しています"}));
   test::ScopedWriteFailure exact(4286);
   EXPECT_TRUE(image.SaveICO(target));
   EXPECT_EQ(test::ReadAll(target).size(), 4286u);

@@ -158,13 +158,14 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
 
   // A press (any button) selects the entry under it as a click on its line would,
   // scrolling its preview into view when hidden (p6 shown from p5 on, p1 from the
-  // top); on the selected entry it changes nothing; on an empty strip nothing at
-  // all. A failure while it is handled shows one "エラー" box.
+  // top, p9 below the view just whole); on the selected entry it changes nothing;
+  // on an empty strip nothing at all. A failure while it is handled shows one
+  // "エラー" box.
   void PressSelectsTheEntryUnderThePointer() {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-    for (int i = 1; i <= 9; ++i) files.push_back({"p" + std::to_string(i) + ".psd", SolidPsd(16, 16, 0x0000FF)});
+    for (int i = 1; i <= 9; ++i) files.push_back({"p" + std::to_string(i) + ".psd", SolidPsd(16, 32, 0x0000FF)});
     StartLoose(files);
-    for (int k : {6, 1, 3}) DoubleClickPreview(k);
+    for (int k : {6, 1, 3, 9}) DoubleClickPreview(k);
     for (auto [x, selection, top] : {std::tuple{0, "0 6", 5}, {20, "1 1", 1}}) {
       W().vscPreviews->setValue(8);
       Press(x, Qt::RightButton);
@@ -176,6 +177,12 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(Selection(), QStringLiteral("1 3"));
     Press(32);
     QCOMPARE(Selection(), QStringLiteral("2 3"));
+    const int view = W().picPreviews->InnerHeight();
+    auto bottom = [this] { return W().picPreview[9].top + 32 + 1; };  // the frame's lowest row
+    QVERIFY(bottom() > view);
+    Press(50);
+    QCOMPARE(Selection(), QStringLiteral("3 9"));
+    QVERIFY(bottom() <= view && bottom() + W().picPreview[9].top - W().picPreview[8].top > view);
     W().RemoveStripImage(-1);
     Press(20);
     QCOMPARE(W().lstImages->currentRow(), -1);
@@ -245,7 +252,7 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QVERIFY(value > 0);
     QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5 - value);
 
-    dialogs_->answers = {MsgResult::Yes};
+    dialogs_->answers = {MsgResult::No};  // not saved
     W().mnuFileNew->trigger();
     QVERIFY(!W().hscMain->isEnabled() && W().hscMain->maximum() == 0);
     QCoreApplication::sendEvent(W().picMain, &down);

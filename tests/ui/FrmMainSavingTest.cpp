@@ -13,10 +13,18 @@
 #include "image/clsImage.h"
 #include "ui/MainWindowHarness.h"
 #include "ui/PillowImage.h"
+#include "ui/main/SaveFolders.h"
 
 using quelo::platform::MsgResult;
 using quelo::platform::ReplaceStep;
+using quelo::ui::PictureBox;
 using namespace quelo::test;
+
+namespace {
+const QKeyCombination kCtrlN(Qt::CTRL | Qt::Key_N), kCtrlS(Qt::CTRL | Qt::Key_S),
+    kCtrlShiftS(Qt::CTRL | Qt::SHIFT | Qt::Key_S), kCtrlQ(Qt::CTRL | Qt::Key_Q), kCtrlC(Qt::CTRL | Qt::Key_C);
+const QString kUnsaved = QStringLiteral("ストリップは保存されていません。保存しますか？");
+}  // namespace
 
 class FrmMainSavingTest : public QObject, protected MainWindowHarness {
   Q_OBJECT
@@ -73,9 +81,9 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(d.what, QStringLiteral("BMP RGB"));
     QCOMPARE(d.image, CanvasImage());
 
-    // The PNG entry; the dialog proposes the file chosen last.
+    // The PNG entry; the dialog proposes the name saved under.
     Choose(W().mnuFileSaveAs, png, 3);
-    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(bmp));
+    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), QStringLiteral("strip.bmp"));
     d = Pillow(Q(png));
     QCOMPARE(d.what, QStringLiteral("PNG RGB"));
     QCOMPARE(d.image, CanvasImage());
@@ -99,7 +107,7 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
         ScopedWriteFailure failure(at);
         if (asBmp) dialogs_->AnswerSave(bmp, 1);
         (asBmp ? W().mnuFileSaveAs : W().mnuFileSave)->trigger();
-        QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nNo space left on device"));
+        QCOMPARE(TakeMessages(), Q("ファイル " + target + " に保存できませんでした。\r\nディスクの空き容量が不足しています"));
         QVERIFY(ReadAll(target) == earlier && Files() == files);
         QCOMPARE(Q(W().SaveFileName), Q(png));
       }
@@ -110,12 +118,12 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
       const std::vector<uint8_t> earlier = ReadAll(png);
       quelo::platform::FailReplaceStep(step, EIO);
       W().mnuFileSave->trigger();
-      QCOMPARE(TakeMessages(), Q("ファイル " + png + " に保存できませんでした。\r\nInput/output error"));
+      QCOMPARE(TakeMessages(), Q("ファイル " + png + " に保存できませんでした。\r\n入出力エラーが発生しました"));
       QVERIFY(ReadAll(png) == earlier && Files() == files);
     }
     WriteAll(dir_->File("plain"), {1, 2, 3});
     Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
-    QVERIFY(TakeMessages().startsWith(Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\n")));
+    QCOMPARE(TakeMessages(), Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\nフォルダーの代わりにファイルがあります"));
     QCOMPARE(Q(W().SaveFileName), Q(png));
   }
 
@@ -168,17 +176,23 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QVERIFY(ReadAll(copy) == hare);
     QCOMPARE(Status(), Q("エクスポート " + copy + " に保存されました"));
 
-    // "ICO" in capitals, and "myico" without a dot, convert too. (Pillow leaves
+    // The last three letters decide: "ICO" in capitals, "myico" after a dot. A
+    // name without an extension takes the chosen entry's first. (Pillow leaves
     // out the alpha of these icons; the icon writer's own test checks it.)
     const QImage expected = QImage(rgba.data(), 32, 32, 32 * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32);
-    for (const char* name : {"hare.ICO", "myico"}) {
-      const std::string icon = dir_->File(name);
-      Choose(W().mnuPopPreviewsExport, icon, 2);
-      QCOMPARE(ReadAll(icon).size(), size_t(6 + 16 + 40 + 32 * 32 * 4 + 32 * 4));  // 32-bit pixels and the mask
-      const Decoded d = Pillow(Q(icon));
+    for (auto [typed, entry, written, icon] : {std::tuple{"hare.ICO", 2, "hare.ICO", true}, {"sun2", 2, "sun2.ico", true},
+                                               {"hare.myico", 1, "hare.myico", true}, {"sun3", 1, "sun3.psd", false}}) {
+      const std::string file = dir_->File(written);
+      Choose(W().mnuPopPreviewsExport, dir_->File(typed), entry);
+      QCOMPARE(Status(), Q("エクスポート " + file + " に保存されました"));
+      if (!icon) {
+        QVERIFY(ReadAll(file) == hare);
+        continue;
+      }
+      QCOMPARE(ReadAll(file).size(), size_t(6 + 16 + 40 + 32 * 32 * 4 + 32 * 4));  // 32-bit pixels and the mask
+      const Decoded d = Pillow(Q(file));
       QCOMPARE(d.what, QStringLiteral("ICO RGBA"));
       QCOMPARE(d.image.convertToFormat(QImage::Format_RGB32), expected);
-      QCOMPARE(Status(), Q("エクスポート " + icon + " に保存されました"));
     }
     // A member named without a dot proposes its whole name.
     ClickPreview(3);
@@ -193,14 +207,9 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(TakeMessages(), QStringLiteral("このデータはアイコン形式での保存は出来ません"));
     WriteAll(dir_->File("plain"), {1});
     Choose(W().mnuPopPreviewsExport, dir_->File("plain/wide.psd"));
-    QVERIFY(TakeMessages().startsWith(QStringLiteral("ファイル操作中に予期しないエラーが発生しました")));
+    QCOMPARE(TakeMessages(), QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n75 フォルダーの代わりにファイルがあります"));
     QCOMPARE(Status(), before);
     QVERIFY(!QFile::exists(Q(dir_->File("wide.ico"))));
-
-    // The save dialog proposes the file chosen last in either dialog.
-    DoubleClickPreview(1);
-    W().mnuFileSaveAs->trigger();
-    QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(dir_->File("plain/wide.psd")));
   }
 
   // Saving, exporting a member and exporting an icon to a name that is a link
@@ -217,7 +226,7 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     fs::create_directory(dir_->File("links"));
     const std::tuple<QAction*, int, std::string, std::string> cases[] = {
         {W().mnuFileSaveAs, 1, "strip.bmp", "ファイル %1 に保存できませんでした。\r\n%2"},
-        {W().mnuPopPreviewsExport, 1, "hare.psd", "ファイル操作中に予期しないエラーが発生しました76%2"},
+        {W().mnuPopPreviewsExport, 1, "hare.psd", "ファイル操作中に予期しないエラーが発生しました。\r\n76 %2"},
         {W().mnuPopPreviewsExport, 2, "hare.ico", "ファイルの保存に失敗しました。\r\n%2"},
     };
     for (const auto& [command, filter, name, message] : cases) {
@@ -271,11 +280,139 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     W().mnuEditBackColor->trigger();
     QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFFFFFF, 0x000000, 0x000000}));
     QCOMPARE(panel(), QStringLiteral("153 102 51"));
-    dialogs_->answers.push_back(MsgResult::Yes);
+    dialogs_->answers.push_back(MsgResult::No);  // not saved
     W().mnuFileNew->trigger();
     QCOMPARE(CanvasSize(), QSize(300, 60));
     QCOMPARE(Canvas(0, 0), 0x336699u);
     QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));  // the hint, on the new colour
+  }
+
+  // The hint stands out from any background, on the canvas and copied (Ctrl+C);
+  // the swatch shows the colour.
+  void HintStandsOutOnAnyBackground() {
+    StartLoose({{"a.psd", SolidPsd(16, 16, 0x0000FF)}});
+    Activate();
+    for (auto [back, text] : {std::pair{0x000000u, 0xFFFFFFu}, {0xFFFFFFu, 0u}, {0x6B2B10u, 0xFFFFFFu}, {0x80C0E0u, 0u}}) {
+      dialogs_->colourAnswers = {back};
+      ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor);
+      Key(kCtrlC);
+      const QImage copied = Argb(QGuiApplication::clipboard()->image());
+      QVERIFY(copied == CanvasImage() && copied.size() == QSize(300, 60));
+      const auto* pixels = reinterpret_cast<const QRgb*>(copied.constBits());
+      QVERIFY(std::count(pixels, pixels + 300 * 60, PictureBox::ToQRgb(text)) > 100);
+      QCOMPARE(PictureBox::FromQRgb(W().picSetBackColor->grab().toImage().pixel(40, 10)), back);
+    }
+  }
+
+  // Save dialogs start where the user last saved, strips and exports apart, also
+  // in the next run; a failed save moves nothing; a folder removed is forgotten.
+  // The first time: the program's folder if a file can be made there (not even
+  // root can in /proc), else Pictures, else home.
+  void SaveDialogsStartWhereTheUserLastSaved() {
+    const std::string exe = dir_->File("quelo");
+    quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(),
+                               {{"a.psd", SolidPsd(16, 16, 0x0000FF), 0}}, exe);
+    for (const char* folder : {"strips", "exports"}) QDir(Q(dir_->Path())).mkdir(folder);
+    // The strip saved by Ctrl+Shift+S, the member exported by the popup (or
+    // either dialog cancelled): where the two dialogs started.
+    auto save = [&](const char* strip, const char* member) {
+      if (*strip) dialogs_->AnswerSave(dir_->File(strip));
+      Key(kCtrlShiftS);
+      if (*member) dialogs_->AnswerSave(dir_->File(member));
+      ClickPreview(1, Qt::RightButton);
+      ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsExport);
+      const auto& r = dialogs_->saveRequests;
+      return Q(r[r.size() - 2].initialFolder + " " + r.back().initialFolder).remove(Q(dir_->Path()));
+    };
+    for (int run = 0; run < 2; ++run) {
+      window_.reset();
+      StartIn(exe);
+      DoubleClickPreview(1);
+      Activate();
+      if (run == 0) {
+        QCOMPARE(save("strips/s.bmp", "exports/e.psd"), QStringLiteral(" "));
+        ScopedWriteFailure failure(0);
+        save("s.bmp", "e.psd");
+      }
+      QCOMPARE(save("", ""), QStringLiteral("strips exports"));
+    }
+    QDir(Q(dir_->File("strips"))).removeRecursively();
+    QCOMPARE(save("", ""), QStringLiteral(" exports"));
+
+    TempDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.Path()));
+    qunsetenv("XDG_CONFIG_HOME");
+    for (auto [appDir, pictures, expected] : {std::tuple{dir_->Path(), true, dir_->Path()},
+                                              {std::string("/proc/"), true, home.File("Pictures")},
+                                              {std::string("/proc/"), false, home.Path()}}) {
+      QDir(Q(home.File("Pictures"))).removeRecursively();
+      if (pictures) QDir().mkpath(Q(home.File("Pictures")));
+      QCOMPARE(QDir::cleanPath(Q(quelo::ui::SaveStartFolder(quelo::ui::SaveKind::Strip, appDir))),
+               QDir::cleanPath(Q(expected)));
+    }
+    qputenv("HOME", oldHome);
+  }
+
+  // Every edit marks the strip in the title; saving (the status says where) and
+  // emptying clear the mark; edits that change nothing leave none. A marked
+  // strip asks before 新規作成 (Ctrl+N) and closing (Ctrl+Q): キャンセル stays,
+  // はい saves and stays when the save fails, いいえ goes on unsaved. A saved
+  // strip asks the plain question before 新規作成.
+  void UnsavedStripIsNeverLostSilently() {
+    quelo::PackDefinition def;
+    def.PackName = "P";
+    StartLoose({{"!quelo.ini", quelo::SerializeDefinition(def)}, {"a.psd", SolidPsd(16, 16, 0xFF)},
+                {"b.psd", SolidPsd(8, 32, 0xFF00)}});
+    Activate();
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P]"));
+    DoubleClickPreview(1);
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] *"));
+    const std::string bmp = dir_->File("strip.bmp");
+    dialogs_->AnswerSave(bmp);
+    Key(kCtrlS);
+    QCOMPARE(Status(), Q("ストリップを " + bmp + " に保存しました"));
+    const QString saved = QStringLiteral("Quelo - [P] - strip.bmp");
+    const std::vector<std::pair<std::function<void()>, bool>> edits = {
+        {[&] { DoubleClickPreview(1); }, true},
+        {[&] { Click(0, W().cmdItemRight); }, true},
+        {[&] { Click(0, W().cmdItemLeft); }, false},  // already first
+        {[&] { Click(0, W().cmdItemDel); }, true},
+        {[&] { ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor); }, false},  // cancelled
+        {[&] { dialogs_->colourAnswers = {0x336699}; ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor); }, true},
+        {[&] { dialogs_->answers = {MsgResult::Cancel}; DoubleClickPreview(2); }, false},  // not taller after all
+        {[&] { dialogs_->answers = {MsgResult::Yes}; DoubleClickPreview(2); }, true}};
+    for (const auto& [edit, marks] : edits) {
+      Key(kCtrlS);
+      QCOMPARE(W().windowTitle(), saved);
+      edit();
+      QCOMPARE(W().windowTitle(), saved + (marks ? " *" : ""));
+    }
+    for (auto [answer, lines] : {std::pair{MsgResult::Cancel, 2}, {MsgResult::No, 0}}) {
+      dialogs_->answers = {answer};
+      Key(kCtrlN);
+      QCOMPARE(W().lstImages->count(), lines);
+    }
+    QCOMPARE(W().windowTitle(), saved);
+    QCOMPARE(Pillow(Q(bmp)).image.size(), QSize(16, 16));  // as last saved
+    DoubleClickPreview(1);
+    Key(kCtrlS);
+    TakeMessages();
+    Key(kCtrlN);
+    QCOMPARE(TakeMessages(), QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+
+    DoubleClickPreview(1);
+    dialogs_->answers = {MsgResult::Cancel, MsgResult::Yes, MsgResult::Yes};
+    Key(kCtrlQ);
+    {
+      ScopedWriteFailure failure(0);
+      Key(kCtrlQ);
+    }
+    QVERIFY(W().isVisible() && W().windowTitle().endsWith(" *"));
+    Key(kCtrlQ);
+    QVERIFY(!W().isVisible());
+    QCOMPARE(Pillow(Q(bmp)).image, CanvasImage());
+    QCOMPARE(TakeMessages().count(kUnsaved), 3);
   }
 };
 

@@ -1,5 +1,7 @@
 // The main window, offscreen, on packs made here: loose folders and archives
 // appended to a copy of this test program. Message boxes are answered from a script.
+#include <QClipboard>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -119,7 +121,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   }
 
   // The popup's commands, the buttons and the redraw on one strip: z x y z; then
-  // "new" refused and the empty strip after the last delete.
+  // "new" cancelled and the empty strip after the last delete.
   void PopupButtonsAndRedrawKeepListAndCanvasInStep() {
     StartLoose({{"x.psd", SolidPsd(16, 8, kRed)}, {"y.psd", SolidPsd(24, 8, kGreen)},
                 {"z.psd", SolidPsd(8, 8, kBlue)}});
@@ -154,9 +156,9 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(CanvasSize(), QSize(48, 8));
     QCOMPARE(Canvas(24, 0), kGreen);
 
-    dialogs_->answers = {MsgResult::No};
+    dialogs_->answers = {MsgResult::Cancel};  // the strip was never saved
     W().mnuFileNew->trigger();
-    ExpectMessage(0, "確認", QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+    ExpectMessage(0, "quelo", QStringLiteral("ストリップは保存されていません。保存しますか？"));
     QCOMPARE(W().lstImages->count(), 3);
     for (int i = 0; i < 3; ++i) Click(0, W().cmdItemDel);  // empty: two hint lines, the first in bold
     QCOMPARE(CanvasSize(), QSize(300, 60));
@@ -207,6 +209,25 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().hscMain->maximum(), 800 + 10 - W().picMainFrame->InnerWidth());
     const QImage frame = W().picMainFrame->grab().toImage();
     QCOMPARE(PictureBox::FromQRgb(frame.pixel(0, 2 + W().picMain->y())), GetSysColor(syscolor::kButtonShadow));
+  }
+
+  // The menus' keys act only where their entries would: on an empty strip
+  // neither save key opens a dialog, on a strip both do. Ctrl+C copies the
+  // strip, but in a text box its own text.
+  void MenuKeysActWhereTheirEntriesWould() {
+    StartLoose({{"a.psd", SolidPsd(16, 16, kRed)}});
+    Activate();
+    for (int strip = 0; strip < 2; ++strip) {
+      for (QKeyCombination key : {Qt::CTRL | Qt::Key_S, Qt::CTRL | Qt::SHIFT | Qt::Key_S}) Key(key);
+      QCOMPARE(dialogs_->saveRequests.size(), size_t(2 * strip));
+      DoubleClickPreview(1);
+    }
+    Key(Qt::CTRL | Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), W().picMain->Image());
+    W().txtBackColor[1]->setFocus();
+    W().txtBackColor[1]->selectAll();
+    Key(Qt::CTRL | Qt::Key_C);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("255"));
   }
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
@@ -111,6 +112,23 @@ class MainWindowHarness {
     QListWidget* list = W().lstImages;
     if (row >= 0) QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
     if (button) QTest::mouseClick(button, Qt::LeftButton);
+  }
+  // Opens `menu` from the menu bar, unless it is open already (the popup), and clicks `entry`.
+  void ChooseFromMenu(QMenu* menu, QAction* entry) {
+    QMenuBar* bar = W().menuBar();
+    if (!menu->isVisible()) QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+    QVERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+  }
+  // The window active, as for a user's keys.
+  void Activate() {
+    W().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&W()));
+  }
+  // A key pressed where the focus is.
+  void Key(QKeyCombination key) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &W();
+    QTest::keyClick(target, key.key(), key.keyboardModifiers());
   }
   uint32_t Canvas(int x, int y) { return W().picMain->Point(x, y); }
   QSize CanvasSize() { return W().picMain->Image().size(); }

@@ -65,6 +65,12 @@ class frmMain : public QMainWindow {
   // most recent pack), lays out, empties the strip.
   void Form_Load(const std::string& path = std::string());
 
+  // Before the strip is thrown away (closing, a new strip, another pack): a
+  // strip changed since it was last saved or emptied is offered for saving.
+  // True to go on (saved, or let go), false to stay (Cancel, or the save was
+  // cancelled or failed).
+  bool ConfirmDiscardStrip();
+
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -142,6 +148,8 @@ class frmMain : public QMainWindow {
   void cmdItemLeft_Click();
   void cmdItemRight_Click();
   void lstImages_Click();
+  // Before the strip is emptied: true to go on.
+  bool ConfirmEmptyStrip();
   void mnuFileNew_Click();
 
   // ---- Strip canvas (frmMain_StripCanvas.cpp) ----
@@ -174,8 +182,15 @@ class frmMain : public QMainWindow {
 
   // ---- Saving, clipboard and export (frmMain_Saving.cpp) ----
   bool SaveStripBitmap(const std::string& FileName, bool asPng = false);
-  void mnuFileSaveAs_Click();
-  void mnuFileSave_Click();
+  // Both true when the strip was written.
+  bool mnuFileSaveAs_Click();
+  bool mnuFileSave_Click();
+  // After a strip was written to FileName.
+  void StripSaved(const std::string& FileName);
+  // Every edit sets the mark, saving and emptying clear it; the title and the
+  // File menu's entries follow.
+  void SetStripChanged(bool changed);
+  void UpdateTitle();
   void mnuEditCopy_Click();
   void mnuPopPreviewsCopy_Click();
   void mnuPopPreviewsExport_Click();
@@ -203,6 +218,11 @@ class frmMain : public QMainWindow {
   int32_t progressCurrent_ = 0;
   std::string progressText_;
   bool progressShown_ = false;
+
+  // The strip was edited since it was last saved or emptied.
+  bool stripChanged_ = false;
+  // The title before the saved file's name and the mark.
+  QString packTitle_;
 
   // The one version and pack window, while it is open.
   QPointer<frmAbout> about_;
@@ -244,7 +264,6 @@ class frmMain : public QMainWindow {
   PictureBox* picMain = nullptr;
   QScrollBar* hscMain = nullptr;
   // dlgCommon: the save and colour dialogs are the platform's, through platform::Dialogs().
-  std::string dlgFileName_;  // the file last chosen in a save dialog, proposed again
   bool savePng_ = false;     // SaveFileName was saved as PNG
 
   // ---- Menus ----

@@ -18,9 +18,14 @@ void frmMain::mnuEditBackColor_Click() {
   picMain->SetBackColor(StripBackColor);
   RedrawStrip(0);
   ShowBackColorValues();
+  // An empty strip has nothing to save.
+  if (StripCount() > 0) SetStripChanged(true);
 }
 
 void frmMain::ShowBackColorValues() {
+  // The swatch in the colour, with its sunken edge.
+  picSetBackColor->SetBackColor(StripBackColor);
+  picSetBackColor_Press();
   // Red, green and blue of the current colour; for reading only.
   for (int i = 0; i < 3; ++i) {
     txtBackColor[i]->setReadOnly(true);

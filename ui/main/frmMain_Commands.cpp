@@ -46,6 +46,13 @@ void frmMain::CreateMenus() {
   mnuFileRecentSep = separator(mnuFile, "mnuFileRecentSep");
   mnuFileRecentSep->setVisible(false);
   mnuFileEnd = entry(mnuFile, "mnuFileEnd", QStringLiteral("quelo の終了(&X)"));
+  // The usual keys of a desktop program, shown beside the entries. Ctrl+C
+  // belongs to the Edit menu's copy alone (two entries with one key would both
+  // stay silent); a text box with the focus keeps the key for its own copy.
+  mnuFileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  mnuFileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  mnuFileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  mnuFileEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
   connect(mnuFile, &QMenu::aboutToShow, this, [this] { mnuFile_Open(); });
   connect(mnuFileNew, &QAction::triggered, this, [this] { mnuFileNew_Click(); });
   connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
@@ -60,6 +67,7 @@ void frmMain::CreateMenus() {
   mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
   mnuEditBackColor = entry(mnuEdit, "mnuEditBackColor", QStringLiteral("背景色(&B)"));
   mnuEditCopy = entry(mnuEdit, "mnuEditCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   connect(mnuEditBackColor, &QAction::triggered, this, [this] { mnuEditBackColor_Click(); });
   connect(mnuEditCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
@@ -76,6 +84,7 @@ void frmMain::CreateMenus() {
   mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", QStringLiteral("Quelo のバージョン情報(&A)"));
   connect(mnuHelpFileInfo, &QAction::triggered, this, [this] { mnuHelpFileInfo_Click(); });
   connect(mnuHelpPackInfo, &QAction::triggered, this, [this] { mnuHelpPackInfo_Click(); });
+  mnuHelpAbout->setShortcut(QKeySequence(Qt::Key_F1));
   connect(mnuHelpAbout, &QAction::triggered, this, [this] { mnuHelpAbout_Click(); });
 
   // Never part of the menu bar: it opens over a preview.
@@ -84,7 +93,7 @@ void frmMain::CreateMenus() {
   mnuPopPreviewsAddFirst = entry(mnuPopPreviews, "mnuPopPreviewsAddFirst", QStringLiteral("先頭に追加(&F)"));
   mnuPopPreviewsAddLast = entry(mnuPopPreviews, "mnuPopPreviewsAddLast", QStringLiteral("最後尾に追加(&A)"));
   mnuPopPreviewsSep1 = separator(mnuPopPreviews, "mnuPopPreviewsSep1");
-  mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", QStringLiteral("エクスポート(E)"));
+  mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", QStringLiteral("エクスポート(&E)"));
   mnuPopPreviewsCopy = entry(mnuPopPreviews, "mnuPopPreviewsCopy", QStringLiteral("クリップボードにコピー(&C)"));
   connect(mnuPopPreviewsExport, &QAction::triggered, this, [this] { mnuPopPreviewsExport_Click(); });
   connect(mnuPopPreviewsCopy, &QAction::triggered, this, [this] { mnuPopPreviewsCopy_Click(); });

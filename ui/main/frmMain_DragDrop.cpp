@@ -51,7 +51,7 @@ class EventHook final : public QObject {
 
 // The number and description of a failure, as the error message shows them.
 std::pair<int32_t, std::string> ErrorOf(const std::exception& e) {
-  if (const auto* q = dynamic_cast<const QueloError*>(&e)) return {q->Number(), q->Description()};
+  if (const auto* q = dynamic_cast<const QueloError*>(&e)) return {q->Number(), q->UserDescription()};
   if (dynamic_cast<const std::out_of_range*>(&e))
     return {err::kSubscriptOutOfRange, QueloError::DefaultDescription(err::kSubscriptOutOfRange)};
   if (dynamic_cast<const std::bad_alloc*>(&e)) return {7, "Out of memory"};
@@ -72,8 +72,9 @@ void frmMain::ConnectStripCanvas() {
           picMain_DragOver(static_cast<float>(drag->position().x()));
           drag->setDropAction(Qt::CopyAction);
           drag->accept();
-        } else if (!DroppedPath(drag->mimeData()).empty()) {
-          // A folder or pack from a file manager opens, wherever it is dropped.
+        } else if (!drag->source() && !DroppedPath(drag->mimeData()).empty()) {
+          // A folder or pack from a file manager opens, wherever it is dropped;
+          // the strip's own picture file, dragged from here, does not.
           picMainFrame_DragOver();
           drag->acceptProposedAction();
         } else {
@@ -91,7 +92,7 @@ void frmMain::ConnectStripCanvas() {
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
-        if (index < 1 && !DroppedPath(drop->mimeData()).empty()) {
+        if (index < 1 && !drop->source() && !DroppedPath(drop->mimeData()).empty()) {
           dropEvent(drop);
           return true;
         }
@@ -192,11 +193,14 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
       stripDragStart_ = QPoint(X, Y);
       return;
     }
-    // A preview scrolled out of the panel comes back first, then the line is
-    // selected as a click selects it.
+    // A preview out of the panel's view comes back first: one above it from
+    // one place above it, one below it, or cut by the lower edge, just far
+    // enough to show whole. Then the line is selected as a click selects it.
     const int16_t idx = StripImageIndex(i);
     if (!picPreview[static_cast<size_t>(idx)].visible)
       vscPreviews->setValue(std::max<int>(idx - 1, vscPreviews->minimum()));
+    else
+      ScrollPreviewIntoView(idx);
     lstImages->setCurrentRow(i);
     lstImages_Click();
   } catch (const std::exception& e) {

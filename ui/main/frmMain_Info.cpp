@@ -44,7 +44,7 @@ void frmMain::mnuHelpFileInfo_Click() {
     // The image matches no member of the archive: say so instead of showing
     // half a window.
     window->close();
-    platform::ShowMessage("ファイルのプロパティを表示できませんでした\r\n" + e.Description(),
+    platform::ShowMessage("ファイルのプロパティを表示できませんでした\r\n" + e.UserDescription(),
                           platform::MsgIcon::Exclamation);
   }
 }

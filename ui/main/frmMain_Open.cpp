@@ -76,15 +76,7 @@ bool frmMain::OpenPath(const std::string& path, bool askFirst) {
     platform::ShowMessage(full + "\r\nを開けません。" + why, platform::MsgIcon::Exclamation);
     return false;
   }
-  if (askFirst && StripCount() > 0) {
-    platform::MessageBoxRequest request;
-    request.title = "確認";
-    request.text = "現在選択されているリストは破棄されます。\r\nよろしいですか？";
-    request.icon = platform::MsgIcon::Question;
-    request.buttons = platform::MsgButtons::YesNo;
-    request.defaultButton = platform::MsgResult::Yes;
-    if (platform::Dialogs().MessageBox(request) != platform::MsgResult::Yes) return false;
-  }
+  if (askFirst && StripCount() > 0 && !ConfirmEmptyStrip()) return false;
   pack->Load([this](int32_t total, int32_t current, const std::string& text) { ShowProgress(total, current, text); });
   ShowPack(std::move(pack));
   RemoveStripImage(-1);
@@ -173,12 +165,15 @@ std::string frmMain::DroppedPath(const QMimeData* data) {
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  // The strip's own picture, dragged out and let go over the window, carries a
+  // file too: it is no pack to open. Drags from this program have a source.
+  if (event->source()) return;
   if (!DroppedPath(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
   const std::string path = DroppedPath(event->mimeData());
-  if (path.empty()) return;
+  if (path.empty() || event->source()) return;
   event->acceptProposedAction();
   // Opened once the file manager has its drop answered: opening may ask a question.
   QMetaObject::invokeMethod(this, [this, path] { OpenPath(path); }, Qt::QueuedConnection);

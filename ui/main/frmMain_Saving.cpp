@@ -12,6 +12,7 @@
 #include "platform/QueloError.h"
 #include "platform/ReplacingFile.h"
 #include "ui/main/PictureBox.h"
+#include "ui/main/SaveFolders.h"
 #include "ui/main/frmMain.h"
 
 namespace quelo::ui {
@@ -62,7 +63,7 @@ bool frmMain::SaveStripBitmap(const std::string& FileName, bool asPng) {
       out.Commit();
       return true;
     } catch (const QueloError& e) {
-      reason = e.Description();
+      reason = e.UserDescription();
     } catch (const std::exception& e) {
       reason = e.what();
     }
@@ -72,32 +73,73 @@ bool frmMain::SaveStripBitmap(const std::string& FileName, bool asPng) {
   return false;
 }
 
-void frmMain::mnuFileSaveAs_Click() {
+bool frmMain::mnuFileSaveAs_Click() {
   platform::SaveDialogRequest request;
   request.title = "ビットマップを保存";
   request.filter = "Windows ビットマップ (.bmp)|*.bmp|全てのファイル|*.*|PNG (.png)|*.png";
   request.defaultExt = "bmp";
-  request.initialFolder = AppDir;
-  request.initialName = dlgFileName_;
+  // The folder last saved to, and the name saved under in this run.
+  request.initialFolder = SaveStartFolder(SaveKind::Strip, AppDir);
+  if (!SaveFileName.empty()) request.initialName = platform::BaseName(SaveFileName);
   request.confirmCreate = true;
   // Replacing a file without a question would lose it.
   request.confirmOverwrite = true;
   const platform::SaveDialogResult answer = platform::Dialogs().SaveFileDialog(request);
   // Cancel ends the command silently.
-  if (!answer.accepted || answer.fileName.empty()) return;
-  dlgFileName_ = answer.fileName;
+  if (!answer.accepted || answer.fileName.empty()) return false;
   const bool png = ChosenPng(answer);
-  if (!SaveStripBitmap(answer.fileName, png)) return;
+  if (!SaveStripBitmap(answer.fileName, png)) return false;
   SaveFileName = answer.fileName;
   savePng_ = png;
+  StripSaved(SaveFileName);
+  return true;
 }
 
-void frmMain::mnuFileSave_Click() {
-  if (SaveFileName.empty()) {
-    mnuFileSaveAs_Click();
-    return;
+bool frmMain::mnuFileSave_Click() {
+  if (SaveFileName.empty()) return mnuFileSaveAs_Click();
+  if (!SaveStripBitmap(SaveFileName, savePng_)) return false;
+  StripSaved(SaveFileName);
+  return true;
+}
+
+void frmMain::StripSaved(const std::string& FileName) {
+  RememberSaveFolder(SaveKind::Strip, FileName);
+  SetStripChanged(false);
+  ShowProgress(1, 1, "ストリップを " + FileName + " に保存しました");
+}
+
+void frmMain::SetStripChanged(bool changed) {
+  stripChanged_ = changed;
+  UpdateTitle();
+  // The File menu's keys act only when its entries would.
+  mnuFile_Open();
+}
+
+void frmMain::UpdateTitle() {
+  QString title = packTitle_;
+  if (!SaveFileName.empty()) title += QStringLiteral(" - ") + QString::fromStdString(platform::BaseName(SaveFileName));
+  // "[*]" in a name is the toolkit's mark for a changed window; doubled, it shows as written.
+  title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  if (stripChanged_) title += QStringLiteral(" *");
+  setWindowTitle(title);
+}
+
+bool frmMain::ConfirmDiscardStrip() {
+  if (!stripChanged_ || StripCount() == 0) return true;
+  platform::MessageBoxRequest request;
+  request.title = platform::AppTitle();
+  request.text = "ストリップは保存されていません。保存しますか？";
+  request.icon = platform::MsgIcon::Exclamation;
+  request.buttons = platform::MsgButtons::YesNoCancel;
+  request.defaultButton = platform::MsgResult::Yes;
+  switch (platform::Dialogs().MessageBox(request)) {
+    case platform::MsgResult::Yes:
+      return mnuFileSave_Click();
+    case platform::MsgResult::No:
+      return true;
+    default:
+      return false;
   }
-  SaveStripBitmap(SaveFileName, savePng_);
 }
 
 void frmMain::mnuEditCopy_Click() { PutOnClipboard(picMain->Image()); }
@@ -142,18 +184,24 @@ void frmMain::mnuPopPreviewsExport_Click() {
   request.title = "エクスポート";
   request.filter = ext + " ファイル |*." + ext + "|Windows アイコン|*.ico";
   request.defaultExt = ext;
+  request.initialFolder = SaveStartFolder(SaveKind::Export, AppDir);
   request.initialName = base;
   request.confirmOverwrite = true;
   request.confirmCreate = true;
   const platform::SaveDialogResult answer = platform::Dialogs().SaveFileDialog(request);
   if (!answer.accepted || answer.fileName.empty()) return;
-  const std::string& f = answer.fileName;
-  dlgFileName_ = f;
+  // A name without an extension takes the chosen entry's; the rule below then
+  // goes by that name.
+  std::string f = answer.fileName;
+  const std::string entryExt = answer.filterIndex == 2 ? std::string("ico") : ext;
+  if (platform::BaseName(f).find('.') == std::string::npos && !entryExt.empty()) f += "." + entryExt;
   // The last three letters decide, whatever stands before them.
   const bool icon = EndsWithNoCase(f, "ico");
   const bool written = icon ? img.SaveICO(f) : archive.FileExport(fi, f);
   // After a failure its own message is what the user sees.
-  if (written) ShowProgress(1, 1, "エクスポート " + f + " に保存されました");
+  if (!written) return;
+  RememberSaveFolder(SaveKind::Export, f);
+  ShowProgress(1, 1, "エクスポート " + f + " に保存されました");
 }
 
 }  // namespace quelo::ui

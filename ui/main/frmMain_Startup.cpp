@@ -72,7 +72,8 @@ void DrawBanner(PictureBox* banner) {
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
-  setWindowTitle(QStringLiteral("quelo"));
+  packTitle_ = QStringLiteral("quelo");
+  UpdateTitle();
   setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
@@ -244,8 +245,13 @@ void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
   previewPictures_.clear();
   picPreview.Clear();
   const std::string title = pack_->Title();
-  setWindowTitle(title.empty() ? QStringLiteral("quelo")
-                               : QStringLiteral("Quelo - [") + QString::fromStdString(title) + QStringLiteral("]"));
+  packTitle_ = title.empty() ? QStringLiteral("quelo")
+                             : QStringLiteral("Quelo - [") + QString::fromStdString(title) + QStringLiteral("]");
+  // The file saved last holds a strip of the pack before: 上書き保存 must not
+  // write over it without asking.
+  SaveFileName.clear();
+  savePng_ = false;
+  UpdateTitle();
   for (int k = 1; k <= pack_->ImageCount(); ++k) {
     clsImage& image = pack_->Image(k);
     image.SetBackColor(StripBackColor);
@@ -276,6 +282,10 @@ void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+  if (!ConfirmDiscardStrip()) {
+    event->ignore();
+    return;
+  }
   // The file property windows go with the main window.
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->property("Tag").toString() == QStringLiteral("FILEPROPWND")) window->close();

@@ -5,12 +5,38 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "platform/Platform.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/StripMath.h"
 #include "ui/main/frmMain.h"
 
 namespace quelo::ui {
+
+namespace {
+
+constexpr uint32_t kSys = 0x80000000u;
+
+uint32_t PlainColour(uint32_t colour) {
+  return colour & kSys ? platform::GetSysColor(static_cast<int>(colour & 0xFFFFFFu)) : colour & 0xFFFFFFu;
+}
+
+// Perceived brightness 0..255 of a 0x00BBGGRR colour.
+int Brightness(uint32_t colour) {
+  const uint32_t c = PlainColour(colour);
+  return static_cast<int>((299 * (c & 0xFFu) + 587 * ((c >> 8) & 0xFFu) + 114 * ((c >> 16) & 0xFFu)) / 1000);
+}
+
+// The window's text colour while it stands out from the fill, otherwise black
+// or white, whichever does: the hint must show, on screen and when copied.
+uint32_t HintColour(uint32_t fill, uint32_t text) {
+  const int back = Brightness(fill);
+  if (std::abs(Brightness(text) - back) >= 125) return text;
+  return back < 128 ? 0xFFFFFFu : 0x000000u;
+}
+
+}  // namespace
 
 std::vector<int32_t> frmMain::StripWidths() const {
   std::vector<int32_t> widths;
@@ -28,6 +54,7 @@ void frmMain::DrawEmptyStrip() {
   SetCanvasSize(kEmptyStripWidth, kEmptyStripHeight);
   picMain->SetAutoRedraw(true);
   picMain->Cls();
+  picMain->SetForeColor(HintColour(picMain->BackColor(), kSys | platform::syscolor::kWindowText));
   const int h = picMain->height();
   picMain->CurrentX = 70;
   picMain->CurrentY = h / 5;

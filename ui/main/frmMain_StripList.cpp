@@ -74,6 +74,7 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
   RedrawStrip(Position);
   picMain->SetAutoRedraw(false);
   UpdateStripScroll();
+  SetStripChanged(true);
 }
 
 void frmMain::RemoveStripImage(int16_t Position) {
@@ -83,6 +84,8 @@ void frmMain::RemoveStripImage(int16_t Position) {
     lstImages->clear();
     DrawEmptyStrip();
     UpdateStripScroll();
+    // Nothing is left to lose.
+    SetStripChanged(false);
     return;
   }
   if (Position == count) return;
@@ -92,6 +95,7 @@ void frmMain::RemoveStripImage(int16_t Position) {
   delete lstImages->takeItem(Position);
   RedrawStrip(Position);
   UpdateStripScroll();
+  SetStripChanged(true);
 }
 
 void frmMain::cmdItemDel_Click() {
@@ -109,6 +113,7 @@ void frmMain::cmdItemLeft_Click() {
   delete lstImages->takeItem(s + 1);
   ClearStripSelection();
   RedrawStrip(static_cast<int16_t>(s - 1));
+  SetStripChanged(true);
 }
 
 void frmMain::cmdItemRight_Click() {
@@ -118,6 +123,7 @@ void frmMain::cmdItemRight_Click() {
   delete lstImages->takeItem(s);
   ClearStripSelection();
   RedrawStrip(static_cast<int16_t>(s));
+  SetStripChanged(true);
 }
 
 void frmMain::lstImages_Click() {
@@ -132,14 +138,20 @@ void frmMain::lstImages_Click() {
   FocusPreview(idx);
 }
 
-void frmMain::mnuFileNew_Click() {
+bool frmMain::ConfirmEmptyStrip() {
+  // A changed strip is offered for saving instead; answered, nothing more is asked.
+  if (stripChanged_) return ConfirmDiscardStrip();
   platform::MessageBoxRequest request;
   request.title = "確認";
   request.text = "現在選択されているリストは破棄されます。\r\nよろしいですか？";
   request.icon = platform::MsgIcon::Question;
   request.buttons = platform::MsgButtons::YesNo;
   request.defaultButton = platform::MsgResult::Yes;
-  if (platform::Dialogs().MessageBox(request) == platform::MsgResult::Yes) RemoveStripImage(-1);
+  return platform::Dialogs().MessageBox(request) == platform::MsgResult::Yes;
+}
+
+void frmMain::mnuFileNew_Click() {
+  if (ConfirmEmptyStrip()) RemoveStripImage(-1);
 }
 
 }  // namespace quelo::ui

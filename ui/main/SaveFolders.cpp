@@ -1,0 +1,55 @@
+#include "ui/main/SaveFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <exception>
+
+#include "platform/ReplacingFile.h"
+
+namespace quelo::ui {
+
+namespace {
+
+QString Key(SaveKind kind) {
+  return kind == SaveKind::Strip ? QStringLiteral("SaveFolder") : QStringLiteral("ExportFolder");
+}
+
+// One settings file in the user's configuration folder, the same on every system.
+QSettings Settings() {
+  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quelo"), QStringLiteral("quelo"));
+}
+
+}  // namespace
+
+bool FolderWritable(const std::string& folder) {
+  if (folder.empty() || !QFileInfo(QString::fromStdString(folder)).isDir()) return false;
+  try {
+    // Created as a save creates its file, never committed: the trial file
+    // goes when the object does.
+    const ReplacingFile trial(
+        QDir(QString::fromStdString(folder)).filePath(QStringLiteral(".quelo-write-test")).toStdString(),
+        "SaveFolders.FolderWritable");
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string SaveStartFolder(SaveKind kind, const std::string& appDir) {
+  const QString kept = Settings().value(Key(kind)).toString();
+  // A folder removed since is forgotten.
+  if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept.toStdString();
+  if (FolderWritable(appDir)) return appDir;
+  const std::string pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
+  if (FolderWritable(pictures)) return pictures;
+  return QDir::homePath().toStdString();
+}
+
+void RememberSaveFolder(SaveKind kind, const std::string& savedFile) {
+  Settings().setValue(Key(kind), QFileInfo(QString::fromStdString(savedFile)).absolutePath());
+}
+
+}  // namespace quelo::ui
