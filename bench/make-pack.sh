@@ -3,7 +3,8 @@
 # drawn by Pillow, converted by ImageMagick to PackBits PSDs, the first 100
 # with a title in the definition, packed by quelo-pack onto the program.
 #   bench/make-pack.sh BUILD_DIR COUNT OUT
-# COUNT is at most 32766: the definition is a member too.
+# COUNT is at most 32766: the definition is a member too. The time of the
+# quelo-pack run alone goes to standard error ("quelo-pack: S s").
 set -euo pipefail
 build=$1 count=$2 out=$3
 work=$(mktemp -d)
@@ -34,4 +35,5 @@ with open(work + "/pack.txt", "w", encoding="utf-8") as text:
         if n < 100:
             text.write("[file %s]\ntitle = アイコン %05d 番\n" % (name, n))
 PY
-"$build/quelo-pack" "$build/quelo" "$work/pack" "$work/pack.txt" -o "$out"
+TIMEFORMAT='quelo-pack: %R s'
+time "$build/quelo-pack" "$build/quelo" "$work/pack" "$work/pack.txt" -o "$out"

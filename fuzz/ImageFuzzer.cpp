@@ -1,4 +1,4 @@
-// One image decoder (QUELO_FUZZ_TYPE: "PSD" or "ICO") through LoadByteArray, and
+// One image decoder (QUELO_FUZZ_TYPE: "PSD", "PNG" or "ICO") through LoadByteArray, and
 // the same bytes through LoadFile behind a few bytes of something else, as a
 // member lies inside the executable: both byte sources must give the same image
 // and the same messages.
@@ -25,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::SilentDialogs& dialogs = fuzz::Dialogs();
   dialogs.Reset();
   const std::vector<uint8_t> bytes(data, data + size);
+  // Messages name the image: the same name for both loads.
   clsImage fromMemory;
+  fromMemory.SetName("member");
   const bool memoryResult = fromMemory.LoadByteArray(bytes, QUELO_FUZZ_TYPE);
   CheckShape(fromMemory, "from memory");
   const std::vector<std::string> memoryTexts = dialogs.texts;
@@ -36,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string file = fuzz::ScratchDir() + "member";
   fuzz::WriteFile(file, member.data(), member.size());
   clsImage fromFile;
+  fromFile.SetName("member");
   const bool fileResult = fromFile.LoadFile(file, QUELO_FUZZ_TYPE, static_cast<int32_t>(kPrefix + 1));
   CheckShape(fromFile, "from a file");
 

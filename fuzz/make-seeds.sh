@@ -32,6 +32,15 @@ make "$work/hello-elf" tiny "$corpus/archive_elf/seed/tiny-pack-hello-elf"
 make tests/data/blob-elf32be.o tiny "$corpus/archive_elf/seed/tiny-pack-elf32be.o"
 cp "$work/tiny/dot2.ico" "$corpus/ico/seed/dot2.ico"
 
+# A small icon holding PNG data: a 3 x 2 PNG behind an icon header and directory.
+convert -size 3x2 xc:'rgba(0,0,255,0.5)' -depth 8 "$work/dot.png"
+/usr/bin/python3 - "$work/dot.png" "$corpus/ico_png/seed/dot-png.ico" <<'PY'
+import struct, sys
+png = open(sys.argv[1], "rb").read()
+entry = struct.pack("<BBBBHHII", 3, 2, 0, 0, 1, 32, len(png), 22)
+open(sys.argv[2], "wb").write(struct.pack("<HHH", 0, 1, 1) + entry + png)
+PY
+
 # The binary definitions, as the packs carry them.
 "$pack_tool" --extract "$corpus/archive_pe/seed/small-pack.exe" "$work/out-small" >/dev/null
 "$pack_tool" --extract "$corpus/archive_pe/seed/tiny-pack.exe" "$work/out-tiny" >/dev/null

@@ -1,5 +1,6 @@
-// Windows icons: the reader takes one 32-bit image stored right behind the
-// directory (the kind this program writes); the writer makes exactly that.
+// Windows icons: the reader takes one image stored right behind the directory,
+// 32-bit (the kind this program writes) or PNG data (the large entries of
+// current icons); the writer makes the 32-bit kind.
 #include <cstring>
 
 #include "platform/ReplacingFile.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int32_t kBitmapHeaderSize = 40;
 constexpr int32_t kIconHeaderBytes = 6 + 16 + kBitmapHeaderSize;  // 62
+constexpr int32_t kPngSignatureStart = 0x474E5089;  // 89 50 4E 47 read little-endian
 
 void Le16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(static_cast<uint8_t>(v));
@@ -34,7 +36,7 @@ bool clsImage::ReadICO() {
   const int32_t imageCount = in.ReadIntegerLE();
   if (in.Failed()) return false;
   if (imageCount != 1) {
-    platform::ShowMessage("このアイコンファイルには複数のイメージが格納されているため読み込めません");
+    ShowImageMessage("このアイコンファイルには複数のイメージが格納されているため読み込めません");
     return true;
   }
 
@@ -48,8 +50,13 @@ bool clsImage::ReadICO() {
   in.ReadLongLE();     // bytes in resource
   in.ReadLongLE();     // image offset
 
-  // Bitmap information header.
+  // Bitmap information header, or the first bytes of PNG data, whose
+  // signature begins 89 'P' 'N' 'G'.
   const int32_t headerSize = in.ReadLongLE();
+  if (!in.Failed() && headerSize == kPngSignatureStart) {
+    in.SetPosition(in.GetPosition() - 4);
+    return ReadPNG();
+  }
   const int32_t W = in.ReadLongLE();
   const int32_t H2 = in.ReadLongLE();  // colour rows plus mask rows
   in.ReadIntegerLE();                  // planes
@@ -60,6 +67,7 @@ bool clsImage::ReadICO() {
   if (headerSize != kBitmapHeaderSize || B != 32) return false;
   const int32_t height = H2 / 2;
   if (W < 1 || height < 1) return false;
+  if (!CheckImageSize(W, height)) return false;
   const int64_t pixelBytes = int64_t{W} * height * 4;
   if (pixelBytes > in.Remaining()) return false;
 
@@ -82,6 +90,7 @@ bool clsImage::ReadICO() {
   height_ = height;
   bitCount_ = static_cast<int16_t>(B / 8);
   pixels_.swap(pixels);
+  decoded_ = true;
   return true;
 }
 

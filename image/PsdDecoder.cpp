@@ -11,7 +11,6 @@ namespace {
 
 constexpr int32_t kModeRgb = 3;
 constexpr int32_t kCompressionPackBits = 1;
-constexpr int32_t kMaxSide = 30000;  // the format's own limit for version 1
 // Two packed bytes (a repeat header and its value) give at most 128 bytes.
 constexpr int64_t kPackBitsMaxExpansion = 64;
 
@@ -110,7 +109,7 @@ bool clsImage::ReadPSD() {
   in.ReadBytes(signature, sizeof signature);
   if (in.Failed()) return false;
   if (std::memcmp(signature, "8BPS", 4) != 0) {
-    platform::ShowMessage("このファイルはPSD形式ではありません");
+    ShowImageMessage("このファイルはPSD形式ではありません");
     return true;
   }
   in.ReadIntegerBE();  // Version
@@ -125,7 +124,8 @@ bool clsImage::ReadPSD() {
   if (Mode != kModeRgb) return true;  // not ours to show; no message for it
   if (Channels != 3 && Channels != 4) return false;
   if (Depth != 8) return false;
-  if (Rows < 1 || Rows > kMaxSide || Columns < 1 || Columns > kMaxSide) return false;
+  if (Rows < 1 || Columns < 1) return false;
+  if (!CheckImageSize(Columns, Rows)) return false;
 
   // Colour mode data: an RGB document has none.
   const int32_t colourModeLength = in.ReadLongBE();
@@ -156,7 +156,7 @@ bool clsImage::ReadPSD() {
   const int64_t pixelBytes = int64_t{Rows} * Columns * Channels;
 
   if (compression != kCompressionPackBits) {
-    platform::ShowMessage("このファイルの圧縮形式には対応していません");
+    ShowImageMessage("このファイルの圧縮形式には対応していません");
     // The refused image is kept blank at its size, unless even unpacked data
     // could not fill that size from what is left: no large allocation for an
     // image that shows nothing.
@@ -174,6 +174,7 @@ bool clsImage::ReadPSD() {
   height_ = Rows;
   bitCount_ = static_cast<int16_t>(Channels);
   pixels_.swap(pixels);
+  decoded_ = true;
   return true;
 }
 

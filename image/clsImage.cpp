@@ -48,15 +48,37 @@ bool clsImage::LoadByteArray(const std::vector<uint8_t>& Data, const std::string
 
 bool clsImage::LoadByType(const std::string& Type) {
   const std::string t = UpperAscii(Type);
+  bool (clsImage::*decoder)() = nullptr;
   if (t == "PSD") {
     sourceType_ = "PSD";
-    return ReadPSD();
-  }
-  if (t == "ICO" || t == "ICON") {
+    decoder = &clsImage::ReadPSD;
+  } else if (t == "ICO" || t == "ICON") {
     sourceType_ = "ICO";
-    return ReadICO();
+    decoder = &clsImage::ReadICO;
+  } else if (t == "PNG") {
+    sourceType_ = "PNG";
+    decoder = &clsImage::ReadPNG;
+  } else {
+    return false;
   }
+  // A refusal with a message loads as true but shows nothing; a false load
+  // leaves everything as it was.
+  const bool wasDecoded = decoded_;
+  decoded_ = false;
+  const bool result = (this->*decoder)();
+  if (!result) decoded_ = wasDecoded;
+  return result;
+}
+
+bool clsImage::CheckImageSize(int64_t width, int64_t height) const {
+  if (width <= kMaxImageSide && height <= kMaxImageSide && width * height * 4 <= kMaxImageBytes) return true;
+  ShowImageMessage("このイメージは大きすぎるため読み込めません");
   return false;
+}
+
+void clsImage::ShowImageMessage(const std::string& text) const {
+  const std::string& name = !name_.empty() ? name_ : sourceKind_ == kSourceFile ? source_ : name_;
+  platform::ShowMessage(name.empty() ? text : text + "\r\n" + name);
 }
 
 std::string clsImage::GetFileExt(const std::string& FileName) const {

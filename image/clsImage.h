@@ -1,6 +1,6 @@
 // The program's one image type: loaded once from a file (a loose file or a member
-// of the executable at its position) or from memory, decoded (PSD or 32-bit ICO)
-// into straight-alpha RGB(A) pixels, drawn blended onto a surface, and written
+// of the executable at its position) or from memory, decoded (PSD, PNG, or ICO
+// holding one 32-bit or PNG image) into straight-alpha RGB(A) pixels, drawn blended onto a surface, and written
 // as an icon.
 #pragma once
 
@@ -21,9 +21,12 @@ class clsImage {
   clsImage& operator=(const clsImage&) = delete;
 
   // Loads from FileName at the 1-based position Offset. The result says only
-  // whether the type is known ("PSD", "ICO"/"ICON", any case); a decoder that
-  // refuses its input tells the user itself and the load is still true, unless
-  // the data is unsafe to hold (cut short, absurd sizes), which gives false.
+  // whether the type is known ("PSD", "PNG", "ICO"/"ICON", any case); a decoder
+  // that refuses its input tells the user itself and the load is still true,
+  // leaving no pixels (see HasPixels), unless the data is unsafe to hold (cut
+  // short, damaged, too large), which gives false. Every message names the
+  // image: by Name when the owner set one before loading (an archive member's
+  // name, say), otherwise by the file name given here.
   bool LoadFile(const std::string& FileName, const std::string& DataType = std::string(),
                 int32_t Offset = 1);
   bool LoadByteArray(const std::vector<uint8_t>& Data, const std::string& DataType);
@@ -42,6 +45,11 @@ class clsImage {
   int32_t SourceOffset() const { return sourceOffset_; }
   const std::string& SourceType() const { return sourceType_; }
   const std::vector<uint8_t>& Pixels() const { return pixels_; }
+  // False for an image that has nothing to show: never loaded, or refused by
+  // its decoder (a grey-scale PSD, a file of another format, a PSD whose
+  // compression is refused and kept blank at its size) while the load itself
+  // answered true.
+  bool HasPixels() const { return decoded_ && width_ > 0 && height_ > 0; }
 
   // Draw at (X, Y), blended over BackColor (Show) or over what the target holds
   // (ShowEx).
@@ -62,6 +70,13 @@ class clsImage {
   // (only for a size those bytes could encode) and unpacks into them.
   bool DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels);
   bool ReadICO();
+  bool ReadPNG();
+
+  // False, after telling the user, when an image of this size may not be held:
+  // over kMaxImageSide pixels a side or over kMaxImageBytes as RGBA.
+  bool CheckImageSize(int64_t width, int64_t height) const;
+  // A decoder's message with the name of the image being read on a line of its own.
+  void ShowImageMessage(const std::string& text) const;
 
   // One row of the image as surface colours, blended over under (or BackColor
   // when under is null).
@@ -77,9 +92,15 @@ class clsImage {
   std::string sourceType_;
   uint8_t backColor_[3] = {255, 255, 255};
   std::vector<uint8_t> pixels_;
+  // Set when a decoder filled pixels_ from the image's own data.
+  bool decoded_ = false;
   // The file or array being read; open only while a load runs.
   ByteSource bytes_;
 };
+
+// The largest image any decoder takes: a side, and its pixels as 8-bit RGBA.
+constexpr int64_t kMaxImageSide = 16384;
+constexpr int64_t kMaxImageBytes = int64_t{256} * 1024 * 1024;
 
 // The blend of one colour component (source s over underlying u with alpha A),
 // single-precision a and ia, products and sum in double, halves to even.

@@ -145,4 +145,19 @@ size_t TakeWriteAllowance(size_t count) {
   return granted;
 }
 
+namespace {
+int& StepFailure(ReplaceStep step) {
+  static int failures[3] = {0, 0, 0};
+  return failures[static_cast<int>(step)];
+}
+}  // namespace
+
+void FailReplaceStep(ReplaceStep step, int errnoValue) { StepFailure(step) = errnoValue; }
+
+int TakeReplaceStepFailure(ReplaceStep step) {
+  const int failure = StepFailure(step);
+  StepFailure(step) = 0;
+  return failure;
+}
+
 }  // namespace quelo::platform

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,6 +54,25 @@ bool FileExist(const std::string& fileName, const std::string& caller);
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,
                                                 const std::string& extension);
+// As ListFilesWithExtension, for files matching any of the extensions, in one sorted list.
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
+
+// ---- File names and file operations -----------------------------------------
+
+// Opens a file by its UTF-8 name, as std::fopen does (wide names on Windows).
+std::FILE* OpenFile(const std::string& fileName, const char* mode);
+// The std::filesystem path of a UTF-8 name.
+std::filesystem::path FsPath(const std::string& fileName);
+// Creates fileName for binary writing only if it does not exist yet; nullptr with
+// errno EEXIST when it does (or another errno).
+std::FILE* CreateFileExclusive(const std::string& fileName);
+// Flushes the stdio buffer and puts the file's data on stable storage. 0 or an errno value.
+int SyncFile(std::FILE* file);
+// Puts the file `from` in the place of `to` in one step, replacing it. 0 or an errno value.
+int RenameReplacing(const std::string& from, const std::string& to);
+// Puts a folder's entries (a rename into it) on stable storage; nothing to do on
+// Windows, where the rename is written through. 0 or an errno value.
+int SyncFolder(const std::string& folder);
 
 // ---- Text ------------------------------------------------------------------
 
@@ -121,11 +142,32 @@ struct SaveDialogResult {
   int filterIndex = 1;  // the filter the user ended on, 1-based
 };
 
+struct OpenDialogRequest {
+  std::string title;
+  std::string filter;  // "Description|*.ext|Description|*.ext"; "*" takes any file
+  std::string initialFolder;
+};
+
+struct FolderDialogRequest {
+  std::string title;
+  std::string initialFolder;
+};
+
+struct OpenDialogResult {
+  bool accepted = false;
+  std::string fileName;  // the file or folder chosen
+};
+
 class IDialogs {
  public:
   virtual ~IDialogs() = default;
   virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
   virtual SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) = 0;
+  // Chooses an existing file; not accepted on Cancel, which is all a program
+  // without windows can answer.
+  virtual OpenDialogResult OpenFileDialog(const OpenDialogRequest&) { return {}; }
+  // Chooses an existing folder; not accepted on Cancel.
+  virtual OpenDialogResult FolderDialog(const FolderDialogRequest&) { return {}; }
   // Starts on colour (0x00BBGGRR); returns false on Cancel, otherwise sets colour.
   virtual bool ColorDialog(uint32_t& colour) = 0;
 };
@@ -148,5 +190,13 @@ MsgResult ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::None);
 // bytes it grants; fewer than count means: write those, then fail.
 void FailWritesAfter(int64_t bytes);
 size_t TakeWriteAllowance(size_t count);
+
+// The steps of replacing a file that come after its writes.
+enum class ReplaceStep { SyncFile, Rename, SyncFolder };
+// FailReplaceStep(step, e): the next time `step` comes, it fails with errno
+// value e instead of being done; e = 0 switches that off again.
+void FailReplaceStep(ReplaceStep step, int errnoValue);
+// The failure injected for `step`, used up by this call; 0 when there is none.
+int TakeReplaceStepFailure(ReplaceStep step);
 
 }  // namespace quelo::platform

@@ -1,6 +1,7 @@
-// The Linux half of the platform seam: /proc/self/exe, stat, directory listing
-// and glibc's iconv for code page 932.
+// The Linux half of the platform seam: /proc/self/exe, stat, directory listing,
+// fsync and rename for durable replacement, and glibc's iconv for code page 932.
 #include <dirent.h>
+#include <fcntl.h>
 #include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,15 +98,21 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>(st.st_size);
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
+                                                 const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
-  const std::string suffix = "." + LowerAscii(extension);
+  std::vector<std::string> suffixes;
+  for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
+  auto matches = [&](const std::string& name) {
+    return std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
+      return name.size() >= suffix.size() && LowerAscii(name.substr(name.size() - suffix.size())) == suffix;
+    });
+  };
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (name.size() < suffix.size()) continue;
-    if (LowerAscii(name.substr(name.size() - suffix.size())) != suffix) continue;
+    if (!matches(name)) continue;
     std::string full = folder;
     if (!full.empty() && full.back() != '/') full += '/';
     struct stat st {};
@@ -118,6 +125,53 @@ std::vector<std::string> ListFilesWithExtension(const std::string& folder, const
     return la != lb ? la < lb : a < b;
   });
   return names;
+}
+
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+  return ListFilesWithExtensions(folder, {extension});
+}
+
+std::FILE* OpenFile(const std::string& fileName, const char* mode) { return std::fopen(fileName.c_str(), mode); }
+
+std::filesystem::path FsPath(const std::string& fileName) { return std::filesystem::path(fileName); }
+
+std::FILE* CreateFileExclusive(const std::string& fileName) {
+  // A folder without its owner's write bit is read-only for everyone: root
+  // could create files there, but the user marked it not to be written.
+  const auto slash = fileName.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+  struct stat st {};
+  if (stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return nullptr;
+  }
+  return std::fopen(fileName.c_str(), "wbx");
+}
+
+namespace {
+// File systems that keep nothing to sync (some network and FUSE ones) answer
+// EINVAL or ENOTSUP; there the data is as safe as the file system makes it.
+bool NothingToSync(int e) { return e == EINVAL || e == ENOTSUP; }
+}  // namespace
+
+int SyncFile(std::FILE* file) {
+  errno = 0;
+  if (std::fflush(file) != 0) return errno ? errno : EIO;
+  if (fsync(fileno(file)) != 0 && !NothingToSync(errno)) return errno;
+  return 0;
+}
+
+int RenameReplacing(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int SyncFolder(const std::string& folder) {
+  const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int result = 0;
+  if (fsync(fd) != 0 && !NothingToSync(errno)) result = errno;
+  close(fd);
+  return result;
 }
 
 std::string DecodeCp932(const std::string& bytes) {

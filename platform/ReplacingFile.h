@@ -1,6 +1,7 @@
 // Replacing a file safely: the new contents go to a temporary file beside the
 // destination, which takes the destination's place only when everything was
-// written, so a failed write never damages a file the user already had.
+// written and put on disk, so a failed write or a power cut never damages a
+// file the user already had.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +14,10 @@ namespace quelo {
 
 // Writes a new file beside the destination and puts it in the destination's
 // place only on Commit, so a failed write leaves an existing file as it was.
-// Throws QueloError (from errno) on every failure, naming `source`. Write obeys
-// the write failures that tests inject (platform::FailWritesAfter).
+// A destination that is a symbolic link names the file to replace; the link
+// stays. Throws QueloError (from errno) on every failure, naming `source`. Write
+// and Commit obey the failures that tests inject (platform::FailWritesAfter,
+// platform::FailReplaceStep).
 class ReplacingFile {
  public:
   ReplacingFile(const std::string& destination, std::string source);
@@ -27,13 +30,17 @@ class ReplacingFile {
   void WriteZeros(int64_t count);
   // Gives the new file these permission bits (std::filesystem::perms values).
   void SetPermissionsFrom(const std::string& fileName);
+  // Syncs the new file, renames it into place and syncs the folder. When any of
+  // these fails, the destination is as it was before and the error is thrown.
   void Commit();
 
  private:
-  std::string destination_;
+  std::string destination_;  // the file replaced: a link's target, not the link
+  std::string folder_;       // the folder that holds it
   std::string temp_;
   std::string source_;
   std::FILE* file_ = nullptr;
+  bool existed_ = false;
   bool committed_ = false;
 };
 

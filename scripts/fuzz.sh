@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes one reader: scripts/fuzz.sh TARGET SECONDS
-# TARGET is one of archive_pe archive_elf config psd ico ico_roundtrip pack_source.
+# TARGET is one of archive_pe archive_elf config psd ico png ico_png ico_roundtrip pack_source.
 # Builds the instrumented targets in build-fuzz (clang) if needed, runs libFuzzer
 # from the committed seeds and regressions plus what earlier runs kept, and
 # prints the executions, the coverage and the findings (kept in build-fuzz/findings).

@@ -8,6 +8,7 @@
 
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
+#include "image/PsdWriter.h"
 #include "image/clsImage.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
@@ -66,13 +67,24 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
-// The image type of a name by its extension ("psd", "ico", "icon"), or empty.
+// The image type of a name by its extension ("psd", "png", "ico", "icon"), or empty.
 std::string ImageType(const std::string& name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return {};
   const std::string ext = LowerAscii(name.substr(dot + 1));
-  return ext == "psd" || ext == "ico" || ext == "icon" ? ext : std::string();
+  return ext == "psd" || ext == "png" || ext == "ico" || ext == "icon" ? ext : std::string();
 }
+
+// True for an image that quelo reads only since it reads PNG data: a PNG
+// file, or an icon whose image (right behind its 22-byte directory) is PNG.
+bool NeedsConverting(const std::string& type, const std::vector<uint8_t>& bytes) {
+  static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (type == "png") return true;
+  return type != "psd" && bytes.size() >= 30 && std::equal(kPng, kPng + 8, bytes.begin() + 22);
+}
+
+// "icon.png" -> "icon.psd"
+std::string PsdName(const std::string& name) { return name.substr(0, name.rfind('.')) + ".psd"; }
 
 // True when both names lead to the same file (links and hard links included).
 bool SameFile(const std::string& a, const std::string& b) {
@@ -122,6 +134,19 @@ int ReadDirectory(const std::string& pack, std::vector<Member>& members, uint64_
 
 bool InsideFile(const Member& m, uint64_t length) {
   return m.Position >= 1 && m.Size >= 0 && static_cast<uint64_t>(m.Position) - 1 + m.Size <= length;
+}
+
+// What a member holds as quelo reads it: "PSD 48x48 RGBA", "definition", or
+// "-" for what it shows no image of.
+std::string StoredAs(const std::string& pack, const Member& m, uint64_t length, ToolDialogs& dialogs) {
+  if (m.Name == kDefinitionName) return "definition";
+  const std::string type = ImageType(m.Name);
+  if (type.empty() || !InsideFile(m, length)) return "-";
+  dialogs.SetSubject(m.Name);
+  clsImage image;
+  if (!image.LoadFile(pack, type, m.Position) || !image.HasPixels()) return "-";
+  return image.SourceType() + " " + std::to_string(image.Width()) + "x" + std::to_string(image.Height()) +
+         (image.BitCount() == 4 ? " RGBA" : " RGB");
 }
 
 }  // namespace
@@ -180,7 +205,7 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
   for (size_t i = 0; i < files.size(); ++i) {
     const std::string where = definition + ":" + std::to_string(source.FileLines[i]) + ": ";
     if (ImageType(files[i].FileName).empty())
-      return Refuse(err, where + files[i].FileName + " is not a PSD or ICO file");
+      return Refuse(err, where + files[i].FileName + " is not a PSD, PNG or ICO file");
     if (!inFolder.count(files[i].FileName))
       return Refuse(err, where + "the folder " + folder + " has no file " + files[i].FileName);
     order.push_back(files[i].FileName);
@@ -196,7 +221,7 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     out << "note: " << name << " has no [file] section; it follows the defined images\n";
     order.push_back(name);
   }
-  if (order.empty()) return Refuse(err, "the folder " + folder + " holds no PSD or ICO file");
+  if (order.empty()) return Refuse(err, "the folder " + folder + " holds no PSD, PNG or ICO file");
   if (order.size() + 1 > static_cast<size_t>(kMaxMembers))
     return Refuse(err, std::to_string(order.size() + 1) + " members (the definition and " +
                            std::to_string(order.size()) + " images): a pack holds at most " +
@@ -208,6 +233,8 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
   members.push_back({kDefinitionName, {}, 0});
   ToolDialogs dialogs(err);
   int undecodable = 0;
+  std::set<std::string> memberNames;
+  std::vector<std::string> notes;
   for (const std::string& name : order) {
     const std::string path = (fs::path(folder) / name).string();
     if (SameFile(outFile, path)) return Refuse(err, "the output " + outFile + " is the image " + path + " itself");
@@ -224,16 +251,29 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
       ++undecodable;
       continue;
     }
-    members.push_back({name, std::move(bytes), 0});
+    // What quelo's pack reader takes as it lies is stored byte for byte; PNG
+    // data becomes an RGBA PSD with the same pixels.
+    std::string member = name;
+    if (NeedsConverting(ImageType(name), bytes)) {
+      member = PsdName(name);
+      bytes = EncodePsd(image.Width(), image.Height(), image.BitCount(), image.Pixels());
+      notes.push_back("note: " + name + " -> " + member + " (PSD, PackBits)");
+      for (PackDefinition::File& file : source.Definition.Files)
+        if (file.FileName == name) file.FileName = member;
+    }
+    if (!memberNames.insert(member).second)
+      return Refuse(err, folder + ": two images would be stored as " + member);
+    members.push_back({member, std::move(bytes), 0});
   }
   if (undecodable > 0)
     return Refuse(err, std::to_string(undecodable) + " image(s) could not be decoded; nothing was written");
+  for (const std::string& note : notes) out << note << '\n';
 
   try {
     members[0].Data = SerializeDefinition(source.Definition);
     WritePackExecutable(exe, members, outFile);
   } catch (const QueloError& e) {
-    return Refuse(err, e.Description());
+    return Refuse(err, outFile + ": " + e.Description());
   }
   out << "wrote " << outFile << ": " << kDefinitionName << " and " << (members.size() - 1) << " images, "
       << fs::file_size(outFile, ec) << " bytes\n";
@@ -244,11 +284,13 @@ int ListPack(const std::string& pack, std::ostream& out, std::ostream& err) {
   std::vector<Member> members;
   uint64_t length = 0;
   if (const int status = ReadDirectory(pack, members, length, err); status != kExitOk) return status;
-  out << "index\tname\tposition\tsize\n";
+  out << "index\tname\tposition\tsize\tstored\n";
+  ToolDialogs dialogs(err);
   int outside = 0;
   for (size_t i = 0; i < members.size(); ++i) {
     const Member& m = members[i];
-    out << i << '\t' << m.Name << '\t' << m.Position << '\t' << m.Size << '\n';
+    out << i << '\t' << m.Name << '\t' << m.Position << '\t' << m.Size << '\t' << StoredAs(pack, m, length, dialogs)
+        << '\n';
     if (!InsideFile(m, length)) ++outside;
   }
   if (outside > 0)

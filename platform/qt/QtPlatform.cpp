@@ -163,6 +163,31 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
   return result;
 }
 
+OpenDialogResult QtDialogs::OpenFileDialog(const OpenDialogRequest& request) {
+  QFileDialog dialog(QApplication::activeWindow(), FromUtf8(request.title));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  const QStringList filters = QtNameFilters(request.filter);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (!request.initialFolder.empty()) dialog.setDirectory(FromUtf8(request.initialFolder));
+  OpenDialogResult result;
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
+  result.accepted = true;
+  result.fileName = dialog.selectedFiles().first().toStdString();
+  return result;
+}
+
+OpenDialogResult QtDialogs::FolderDialog(const FolderDialogRequest& request) {
+  OpenDialogResult result;
+  const QString chosen = QFileDialog::getExistingDirectory(QApplication::activeWindow(), FromUtf8(request.title),
+                                                           FromUtf8(request.initialFolder));
+  if (chosen.isEmpty()) return result;
+  result.accepted = true;
+  result.fileName = chosen.toStdString();
+  return result;
+}
+
 bool QtDialogs::ColorDialog(uint32_t& colour) {
   const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
                      static_cast<int>((colour >> 16) & 0xFF));

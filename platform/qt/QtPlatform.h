@@ -16,6 +16,8 @@ class QtDialogs final : public IDialogs {
   MsgResult MessageBox(const MessageBoxRequest& request) override;
   SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) override;
   bool ColorDialog(uint32_t& colour) override;
+  OpenDialogResult OpenFileDialog(const OpenDialogRequest& request) override;
+  OpenDialogResult FolderDialog(const FolderDialogRequest& request) override;
 };
 
 // Installs QtDialogs and the palette as the source of system colours. Needs a

@@ -23,6 +23,52 @@ $convert -size 48x48 radial-gradient:'rgba(0,160,0,1)-rgba(255,255,0,0)' -depth 
 $convert -size 32x32 xc:red -fill blue -draw 'rectangle 4,4 20,20' -type Palette -colors 4 ico_im_palette.ico
 $convert -size 32x32 xc:red -define icon:auto-resize=16,32 ico_im_two.ico
 
+# PNG: every colour type, bit depths 1, 2, 4, 8 and 16, a palette with tRNS,
+# interlacing; ImageMagick and Pillow; and an icon whose 256-pixel entry is PNG.
+$convert -size 23x17 gradient:black-white -depth 8 -define png:color-type=0 png_im_grey_23x17.png
+$convert -size 11x5 gradient:black-white -depth 2 -define png:bit-depth=2 -define png:color-type=0 png_im_grey2_11x5.png
+$convert -size 9x6 gradient:white-black -rotate 90 -depth 4 -define png:bit-depth=4 -define png:color-type=0 \
+  png_im_grey4_6x9.png
+$convert -size 19x13 radial-gradient:'rgba(0,0,0,1)-rgba(255,255,255,0)' -colorspace Gray -depth 8 \
+  -define png:color-type=4 png_im_greyalpha_19x13.png
+$convert -seed 5 -size 21x11 plasma:fractal -depth 8 -define png:color-type=2 png_im_rgb_21x11.png
+$convert -size 24x24 radial-gradient:'rgba(255,0,0,1)-rgba(0,0,255,0)' -depth 8 -define png:color-type=6 \
+  png_im_rgba_24x24.png
+$convert -seed 5 -size 17x9 plasma:fractal -alpha set -channel A -fx 'i/w' +channel -depth 16 \
+  -define png:color-type=6 png_im_rgba16_17x9.png
+$convert -seed 6 -size 33x31 plasma:fractal -depth 8 -interlace PNG -define png:color-type=2 \
+  png_im_interlaced_33x31.png
+$convert -size 256x256 radial-gradient:'rgba(0,160,0,1)-rgba(255,255,0,0)' -depth 8 ico_im_png_256.ico
+$python - <<'PY'
+from PIL import Image
+im = Image.new("1", (13, 7))
+im.putdata([((x * y + x) // 3) % 2 for y in range(7) for x in range(13)])
+im.save("png_pil_grey1_13x7.png")
+im = Image.new("P", (15, 8))
+im.putpalette([(i * 37) % 256 for i in range(48)])
+im.putdata([(x + y * 2) % 16 for y in range(8) for x in range(15)])
+im.save("png_pil_palette_trns_15x8.png", bits=4, transparency=bytes([0, 64, 128, 255, 255, 10]))
+im = Image.new("I;16", (10, 4))
+im.putdata([(x * 6553 + y * 1000 + 0x1FF) & 0xFFFF for y in range(4) for x in range(10)])
+im.save("png_pil_grey16_10x4.png")
+PY
+
+# PNG files that must be refused, written chunk by chunk by Python: headers of
+# absurd sizes (over 16384 a side, over 256 MB as RGBA, and the largest size
+# taken, whose data is a stub) and a 1 x 1 image whose data inflates to 16 MB.
+$python - <<'PY'
+import struct, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def png(width, height, idat):
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", idat) + chunk(b"IEND", b"")
+stub = zlib.compress(b"\0" * 64)
+for width, height in [(20000, 1), (16385, 1), (1, 16385), (16384, 4097), (16384, 4096)]:
+    open("png_py_%dx%d.png" % (width, height), "wb").write(png(width, height, stub))
+open("png_py_bomb_1x1.png", "wb").write(png(1, 1, zlib.compress(b"\0" * (16 << 20), 9)))
+PY
+
 # What Pillow decodes from each.
 for f in psd_rgb*.psd ico_im_48.ico; do
   $python - "$f" <<'PY'
@@ -33,6 +79,23 @@ image = Image.open(name)
 ext = ".rgba" if image.mode == "RGBA" else ".rgb"
 image = image.convert("RGBA" if ext == ".rgba" else "RGB")
 open(name.rsplit(".", 1)[0] + ext, "wb").write(image.tobytes())
+print(name, image.mode, image.size)
+PY
+done
+for f in png_im_*.png png_pil_*.png ico_im_png_256.ico; do
+  $python - "$f" <<'PY'
+import sys
+from PIL import Image
+name = sys.argv[1]
+image = Image.open(name)
+if image.mode in ("I", "I;16"):
+    # Pillow keeps 16-bit grey as integers (and clips them when converting):
+    # the expected 8-bit value is the high byte, as for 16-bit colour.
+    grey = Image.new("L", image.size)
+    grey.putdata([v >> 8 for v in image.getdata()])
+    image = grey
+image = image.convert("RGBA")
+open(name.rsplit(".", 1)[0] + ".rgba", "wb").write(image.tobytes())
 print(name, image.mode, image.size)
 PY
 done

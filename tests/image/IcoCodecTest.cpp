@@ -50,7 +50,8 @@ TEST(IcoReader, ReadsImageMagickIconsOrRefusesThemCleanly) {
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(two.LoadFile(test::TestData("ico_im_two.ico"), "Icon"));
   EXPECT_EQ(two.Width(), 0);
-  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このアイコンファイルには複数のイメージが格納されているため読み込めません"});
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このアイコンファイルには複数のイメージが格納されているため読み込めません\r\n" +
+                                                      test::TestData("ico_im_two.ico")});
 }
 
 // The layout byte for byte; and an independent reader, ImageMagick, sees the same

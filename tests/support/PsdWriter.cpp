@@ -2,31 +2,13 @@
 
 #include <cstddef>
 
+#include "image/PsdWriter.h"
+
 namespace quelo::test {
 
 namespace {
 void Be(std::vector<uint8_t>& out, std::size_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-// PackBits as Photoshop writes it: runs of 3 or more become repeats.
-std::vector<uint8_t> PackBitsRow(const uint8_t* row, int length) {
-  std::vector<uint8_t> out;
-  for (int i = 0; i < length;) {
-    int run = 1;
-    while (i + run < length && run < 128 && row[i + run] == row[i]) ++run;
-    if (run >= 3) {
-      out.insert(out.end(), {static_cast<uint8_t>(257 - run), row[i]});
-      i += run;
-      continue;
-    }
-    // Literal: until a run of 3 starts or 128 bytes are taken.
-    const int start = i;
-    while (i < length && i - start < 128 && !(i + 2 < length && row[i] == row[i + 1] && row[i] == row[i + 2])) ++i;
-    out.push_back(static_cast<uint8_t>(i - start - 1));
-    out.insert(out.end(), row + start, row + i);
-  }
-  return out;
 }
 
 }  // namespace
@@ -61,7 +43,7 @@ std::vector<uint8_t> MakePsd(int width, int height, int channels, const std::vec
   for (int c = 0; c < channels; ++c) {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) plane[x] = pixels[(static_cast<std::size_t>(y) * width + x) * channels + c];
-      psd.packed.push_back(PackBitsRow(plane.data(), width));
+      psd.packed.push_back(PackBitsRow(plane.data(), plane.size()));
     }
   }
   return psd.Bytes();

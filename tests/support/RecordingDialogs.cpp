@@ -25,6 +25,18 @@ platform::SaveDialogResult RecordingDialogs::SaveFileDialog(const platform::Save
   return Next(saveAnswers, platform::SaveDialogResult{});
 }
 
+platform::OpenDialogResult RecordingDialogs::OpenFileDialog(const platform::OpenDialogRequest& request) {
+  openTitles.push_back(request.title);
+  const std::string path = Next(openAnswers, std::string());
+  return {!path.empty(), path};
+}
+
+platform::OpenDialogResult RecordingDialogs::FolderDialog(const platform::FolderDialogRequest& request) {
+  openTitles.push_back(request.title);
+  const std::string path = Next(openAnswers, std::string());
+  return {!path.empty(), path};
+}
+
 bool RecordingDialogs::ColorDialog(uint32_t& colour) {
   colourStarts.push_back(colour);
   const std::optional<uint32_t> answer = Next(colourAnswers, std::optional<uint32_t>{});

@@ -22,6 +22,8 @@ class RecordingDialogs : public platform::IDialogs {
   platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override;
   platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest& request) override;
   bool ColorDialog(uint32_t& colour) override;
+  platform::OpenDialogResult OpenFileDialog(const platform::OpenDialogRequest& request) override;
+  platform::OpenDialogResult FolderDialog(const platform::FolderDialogRequest& request) override;
 
   std::vector<platform::MessageBoxRequest> messages;
   std::deque<platform::MsgResult> answers;
@@ -32,6 +34,10 @@ class RecordingDialogs : public platform::IDialogs {
   void AnswerSave(const std::string& fileName, int filterIndex = 1) {
     saveAnswers.push_back({true, fileName, filterIndex});
   }
+
+  // Open and folder dialogs: the titles asked, and the paths chosen (empty: Cancel).
+  std::vector<std::string> openTitles;
+  std::deque<std::string> openAnswers;
 
   std::vector<uint32_t> colourStarts;               // the colour each dialog opened on
   std::deque<std::optional<uint32_t>> colourAnswers;  // nullopt: Cancel

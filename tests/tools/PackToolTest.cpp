@@ -12,6 +12,7 @@
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
+#include "image/clsImage.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 #include "tools/PackSource.h"
@@ -65,6 +66,16 @@ std::set<std::string> Names(const std::string& folder) {
   return found;
 }
 
+// The --list column for member i: its type, size and channels as quelo reads it.
+std::string Stored(const std::string& pack, clsExePlusFiles& archive, int16_t i) {
+  if (i == 0) return "definition";
+  clsImage image;
+  const std::string name = archive.FileName(i);
+  if (!image.LoadFile(pack, name.substr(name.rfind('.') + 1), archive.FileOffset(i))) return "?";
+  return image.SourceType() + " " + std::to_string(image.Width()) + "x" + std::to_string(image.Height()) +
+         (image.BitCount() == 4 ? " RGBA" : " RGB");
+}
+
 class PackToolTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::copy_file(QUELO_PACK_PROBE, program); }  // keeps the program's mode
@@ -96,11 +107,11 @@ TEST_F(PackToolTest, SamplePackReadsBackMemberForMember) {
   clsExePlusFiles archive;
   ASSERT_TRUE(archive.OpenExe(packed));
   ASSERT_EQ(archive.FileCount(), 14);
-  std::string listing = "index\tname\tposition\tsize\n", names = "14 members\n";
+  std::string listing = "index\tname\tposition\tsize\tstored\n", names = "14 members\n";
   for (int16_t i = 0; i < 14; ++i) {
     EXPECT_EQ(archive.FileName(i), i == 0 ? std::string("!quelo.ini") : kSampleImages[i - 1]);
     listing += std::to_string(i) + "\t" + archive.FileName(i) + "\t" + std::to_string(archive.FileOffset(i)) + "\t" +
-               std::to_string(archive.FileSize(i)) + "\n";
+               std::to_string(archive.FileSize(i)) + "\t" + Stored(packed, archive, i) + "\n";
     names += archive.FileName(i) + "\n";
   }
   r = RunProgram(packed, {});
@@ -237,6 +248,65 @@ TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
     EXPECT_EQ(Names(folder), complete) << at;
     for (const std::string& name : complete) EXPECT_EQ(ReadAll(folder + "/" + name), ReadAll(dir.File("full/") + name));
   }
+}
+
+// PNG files and icons holding PNG data go in as RGBA PSDs (a [file] section may
+// name the source) whose pixels quelo, Pillow and ImageMagick read back as the
+// PNG's; other images byte for byte. Two images stored under one name: refused.
+TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
+  struct Case {
+    const char* source;  // in the folder
+    const char* data;    // test data it is a copy of, and its .rgba beside it
+    const char* member;
+    const char* stored;  // the --list column
+  };
+  const Case cases[] = {
+      {"icon.png", "png_im_rgba_24x24.png", "icon.psd", "PSD 24x24 RGBA"},
+      {"Upper.PNG", "png_pil_palette_trns_15x8.png", "Upper.psd", "PSD 15x8 RGBA"},
+      {"grey.png", "png_im_grey_23x17.png", "grey.psd", "PSD 23x17 RGBA"},
+      {"big.ico", "ico_im_png_256.ico", "big.psd", "PSD 256x256 RGBA"},
+      {"small.ico", "ico_im_48.ico", "small.ico", "ICO 48x48 RGBA"},
+      {"rgb.psd", "psd_rgb_37x29.psd", "rgb.psd", "PSD 37x29 RGB"},
+  };
+  const std::string folder = dir.File("icons"), out = dir.File("out");
+  fs::create_directory(folder);
+  for (const Case& c : cases) fs::copy_file(test::TestData(c.data), folder + "/" + c.source);
+  const std::string def = WriteDefinition("[pack]\nname = p\n[file icon.png]\ntitle = アイコン\n");
+  const Result built = Tool({program, folder, def, "-o", packed});
+  ASSERT_EQ(built.status, 0) << built.output;
+  const std::string listing = Tool({"--list", packed}).output;
+  ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
+  EXPECT_EQ(Names(out).size(), 7u);
+  for (const Case& c : cases) {
+    const std::string data = c.data, rgba = data.substr(0, data.rfind('.')) + ".rgba";
+    const std::string member = out + "/" + c.member;
+    EXPECT_NE(listing.find("\t" + std::string(c.member) + "\t"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("\t" + std::string(c.stored) + "\n"), std::string::npos) << c.stored << "\n" << listing;
+    if (std::string(c.source) == c.member) {
+      EXPECT_EQ(ReadAll(member), ReadAll(test::TestData(data))) << c.member;
+      continue;
+    }
+    EXPECT_NE(built.output.find("note: " + std::string(c.source) + " -> " + c.member + " (PSD, PackBits)"),
+              std::string::npos) << built.output;
+    const auto expected = ReadAll(test::TestData(rgba));
+    clsImage image;
+    ASSERT_TRUE(image.LoadFile(member));
+    EXPECT_EQ(image.Pixels(), expected) << c.member;
+    // ImageMagick would otherwise take the colours as matted against white.
+    EXPECT_EQ(RunProgram("/usr/bin/convert", {"-define", "psd:alpha-unblend=off", member + "[0]", "rgba:" + member + ".im"}).status, 0);
+    EXPECT_EQ(ReadAll(member + ".im"), expected) << c.member;
+    const std::string pillow = "import sys; from PIL import Image; sys.stdout.buffer.write(Image.open(sys.argv[1]).convert(\"RGBA\").tobytes())";
+    const Result r = RunProgram("/usr/bin/python3", {"-c", pillow, member});
+    EXPECT_EQ(std::vector<uint8_t>(r.output.begin(), r.output.end()), expected) << c.member;
+  }
+  clsExePlusFiles archive;
+  clsQueloConfig config;
+  ASSERT_TRUE(archive.OpenExe(packed));
+  ASSERT_TRUE(config.LoadConfig(packed, archive.FileOffset(0)));
+  EXPECT_EQ(config.FileTitle(config.GetIndex("icon.psd")), "アイコン");
+
+  fs::copy_file(test::TestData("psd_rgb_37x29.psd"), folder + "/icon.psd");
+  ExpectRefusal({program, folder, def, "-o", dir.File("never")}, {folder + ": two images would be stored as icon.psd"});
 }
 
 }  // namespace

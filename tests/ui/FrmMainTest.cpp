@@ -65,7 +65,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   }
 
   // A damaged definition is reported once, then every image loads: refused by the
-  // decoder and kept empty (0 x 0), or cut short and skipped; none breaks the strip.
+  // decoder or cut short, it is skipped and never becomes a preview.
   void DamagedFilesAreReportedOnceAndNeitherStopTheLoadNorBreakTheStrip() {
     std::vector<uint8_t> notPsd = SolidPsd(8, 8, kRed), notRgb = notPsd, cutShort = SolidPsd(16, 16, kRed);
     notPsd[0] = 'X';
@@ -75,16 +75,15 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                 {"c.psd", cutShort}, {"d.psd", SolidPsd(8, 8, kGreen)}});
     QCOMPARE(dialogs_->messages.size(), size_t(2));
     ExpectMessage(0, "定義ファイルの読み込み", QStringLiteral("定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n") +
-                                                   Q(W().PackConfig.GetLastErrorInfo()) +
+                                                   Q(W().pack_->Config().GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QCOMPARE(Q(dialogs_->messages[1].text), QStringLiteral("このファイルはPSD形式ではありません"));
-    const int last = W().PackImageCount();
-    QVERIFY(Names().endsWith("d.psd"));
-    QCOMPARE(W().PackImage(1).Width(), 0);
-    dialogs_->answers = {MsgResult::Yes, MsgResult::Yes, MsgResult::Yes};
-    for (int16_t k = 1, position = -1; k <= last; ++k, position = -1) W().AddStripImage(k, position);
-    QCOMPARE(W().lstImages->count(), last);
+    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
+    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
+    QCOMPARE(Names(), Q("d.psd"));
+    QVERIFY(!W().picPreview[2].visible);
+    DoubleClickPreview(1);
+    QCOMPARE(ListLines(), Q("d.psd"));
     QCOMPARE(CanvasSize(), QSize(8, 8));
     QCOMPARE(Canvas(7, 7), kGreen);
   }

@@ -6,6 +6,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QtTest>
 
 #include <functional>
@@ -34,12 +35,15 @@ inline std::vector<uint8_t> SolidPsd(int width, int height, uint32_t colour) {
 class MainWindowHarness {
  protected:
   std::unique_ptr<TempDir> dir_;
+  std::unique_ptr<TempDir> settingsDir_;  // the user's settings, fresh for each test
   std::unique_ptr<RecordingDialogs> dialogs_;
   std::unique_ptr<ui::frmMain> window_;
 
   // For each test's init() and cleanup().
   void SetUpWindow() {
     dir_ = std::make_unique<TempDir>();
+    settingsDir_ = std::make_unique<TempDir>();
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Q(settingsDir_->Path()));
     dialogs_ = std::make_unique<RecordingDialogs>();
   }
   void TearDownWindow() {
@@ -48,6 +52,7 @@ class MainWindowHarness {
     dialogs_.reset();
     platform::OverrideExecutablePath("");
     dir_.reset();
+    settingsDir_.reset();
   }
 
   void StartIn(const std::string& exe, const std::function<void(ui::frmMain&)>& beforeLoad = {}) {

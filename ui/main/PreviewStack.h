@@ -26,6 +26,12 @@ class PreviewStack {
   // Every element shares this left edge.
   void SetLeft(int32_t left) { left_ = left; }
   int Count() const { return static_cast<int>(elements_.size()); }
+  // Removes every element.
+  void Clear() {
+    elements_.clear();
+    offset_ = 0;
+    first_ = 0;
+  }
 
   // Appends element Count() + 1 at top, shown. backColour is what the preview
   // was filled with before its image was drawn, and stays with it.

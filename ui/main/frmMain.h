@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -23,9 +24,8 @@
 #include <utility>
 #include <vector>
 
-#include "archive/clsExePlusFiles.h"
-#include "archive/clsQueloConfig.h"
 #include "image/clsImage.h"
+#include "pack/LoadedPack.h"
 #include "ui/main/PreviewStack.h"
 
 class QAction;
@@ -61,14 +61,18 @@ class frmMain : public QMainWindow {
   explicit frmMain(QWidget* parent = nullptr);
   ~frmMain() override;
 
-  // The load event: shows the window, loads the pack, lays out, empties the strip.
-  void Form_Load();
+  // The load event: shows the window, opens path (a folder or a file carrying
+  // a pack; without one, the program's own pack, the images beside it or the
+  // most recent pack), lays out, empties the strip.
+  void Form_Load(const std::string& path = std::string());
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend class ::FrmMainTest;
@@ -82,10 +86,27 @@ class frmMain : public QMainWindow {
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
   void CreateMenus();
-  int32_t LoadPackFiles();
-  clsImage* LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset);
-  clsImage& PackImage(int index) const { return *PackImages.at(static_cast<size_t>(index - 1)); }
-  int PackImageCount() const { return static_cast<int>(PackImages.size()); }
+  // Shows pack in place of the one shown: previews, title, panel width.
+  void ShowPack(std::unique_ptr<LoadedPack> pack);
+  clsImage& PackImage(int index) const { return pack_->Image(index); }
+  int PackImageCount() const { return pack_->ImageCount(); }
+
+  // ---- Opening packs and folders (frmMain_Open.cpp) ----
+  void mnuFileOpen_Click();
+  void mnuFileOpenFolder_Click();
+  // Opens a folder or a file carrying a pack; a path that can't be opened is
+  // told and the shown pack stays. askFirst: a strip with entries is emptied
+  // only when the user agrees. True when the pack was replaced.
+  bool OpenPath(const std::string& path, bool askFirst = true);
+  std::unique_ptr<LoadedPack> PreparePack(const std::string& path, std::string* why) const;
+  void OpenStartupPack();
+  QStringList RecentPaths() const;
+  void RememberPath(const std::string& path);
+  void ForgetPath(const std::string& path);
+  void UpdateRecentMenu();
+  void mnuFileRecent_Click(const QString& path);
+  // The folder or pack file a file manager drags in; empty when it carries none.
+  static std::string DroppedPath(const QMimeData* data);
 
   // ---- Layout and progress (frmMain_Layout.cpp) ----
   void Form_Resize();
@@ -175,13 +196,11 @@ class frmMain : public QMainWindow {
 
   // ---- State, for the window's whole life ----
   std::string AppDir;
-  clsQueloConfig PackConfig;
   int16_t SelectedPreview = -1;
   uint32_t StripBackColor = 0xFFFFFF;
   std::string SaveFileName;
   int32_t CaptionHeight = 0;
-  std::vector<std::unique_ptr<clsImage>> PackImages;  // item k is PackImages[k - 1]
-  clsExePlusFiles PackArchive;
+  std::unique_ptr<LoadedPack> pack_;  // never null
 
   // The status last shown, drawn again when the bar changes width.
   int32_t progressTotal_ = 0;
@@ -219,7 +238,6 @@ class frmMain : public QMainWindow {
   PictureBox* picPreviews = nullptr;
   QScrollBar* vscPreviews = nullptr;
   PreviewStack picPreview;              // element k at [k], drawn by picPreviews
-  std::vector<std::string> FileList;    // the "*.psd" files of AppDir
   QListWidget* lstImages = nullptr;
   QPushButton* cmdItemDel = nullptr;
   QPushButton* cmdItemLeft = nullptr;
@@ -238,6 +256,10 @@ class frmMain : public QMainWindow {
   // ---- Menus ----
   QMenu* mnuFile = nullptr;
   QAction* mnuFileNew = nullptr;
+  QAction* mnuFileOpen = nullptr;
+  QAction* mnuFileOpenFolder = nullptr;
+  QAction* mnuFileRecentSep = nullptr;
+  std::vector<QAction*> mnuFileRecent;
   QAction* mnuFileSep1 = nullptr;
   QAction* mnuFileSaveAs = nullptr;
   QAction* mnuFileSave = nullptr;

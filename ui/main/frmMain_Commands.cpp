@@ -28,14 +28,28 @@ void frmMain::CreateMenus() {
   mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mnuFileNew = entry(mnuFile, "mnuFileNew", QStringLiteral("新規作成(&N)"));
+  mnuFileOpen = entry(mnuFile, "mnuFileOpen", QStringLiteral("開く(&O)..."));
+  mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  mnuFileOpenFolder = entry(mnuFile, "mnuFileOpenFolder", QStringLiteral("フォルダを開く(&D)..."));
   mnuFileSep1 = separator(mnuFile, "mnuFileSep1");
   mnuFileSaveAs = entry(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)"));
   mnuFileSave = entry(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"));
   mnuFileCopy = entry(mnuFile, "mnuFileCopy", QStringLiteral("クリップボードにコピー(&C)"));
   mnuFileSep2 = separator(mnuFile, "mnuFileSep2");
+  // The recent packs and folders, shown once there are any.
+  for (int i = 0; i < 5; ++i) {
+    QAction* recent = entry(mnuFile, "mnuFileRecent", QString());
+    recent->setVisible(false);
+    connect(recent, &QAction::triggered, this, [this, recent] { mnuFileRecent_Click(recent->data().toString()); });
+    mnuFileRecent.push_back(recent);
+  }
+  mnuFileRecentSep = separator(mnuFile, "mnuFileRecentSep");
+  mnuFileRecentSep->setVisible(false);
   mnuFileEnd = entry(mnuFile, "mnuFileEnd", QStringLiteral("quelo の終了(&X)"));
   connect(mnuFile, &QMenu::aboutToShow, this, [this] { mnuFile_Open(); });
   connect(mnuFileNew, &QAction::triggered, this, [this] { mnuFileNew_Click(); });
+  connect(mnuFileOpen, &QAction::triggered, this, [this] { mnuFileOpen_Click(); });
+  connect(mnuFileOpenFolder, &QAction::triggered, this, [this] { mnuFileOpenFolder_Click(); });
   connect(mnuFileEnd, &QAction::triggered, this, [this] { close(); });
   connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
   connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });

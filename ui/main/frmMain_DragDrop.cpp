@@ -89,6 +89,10 @@ void frmMain::ConnectStripCanvas() {
           picMain_DragOver(static_cast<float>(drag->position().x()));
           drag->setDropAction(reorder ? Qt::MoveAction : Qt::CopyAction);
           drag->accept();
+        } else if (!DroppedPath(drag->mimeData()).empty()) {
+          // A folder or pack from a file manager opens, wherever it is dropped.
+          picMainFrame_DragOver();
+          drag->acceptProposedAction();
         } else {
           // The frame around the canvas, and drags that are not our previews:
           // no marker, and nothing to drop.
@@ -111,6 +115,10 @@ void frmMain::ConnectStripCanvas() {
           return true;
         }
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
+        if (index < 1 && !DroppedPath(drop->mimeData()).empty()) {
+          dropEvent(drop);
+          return true;
+        }
         if (watched != picMain || index < 1) {
           drop->ignore();
           return true;

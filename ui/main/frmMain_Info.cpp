@@ -19,7 +19,7 @@ frmAbout* frmMain::SharedAbout() {
 
 void frmMain::mnuHelpAbout_Click() { SharedAbout()->ShowAppVersion(this); }
 
-void frmMain::mnuHelpPackInfo_Click() { SharedAbout()->ShowPackInfo(&PackConfig, this); }
+void frmMain::mnuHelpPackInfo_Click() { SharedAbout()->ShowPackInfo(&pack_->Config(), this); }
 
 void frmMain::mnuHelpFileInfo_Click() {
   if (SelectedPreview < 1) return;
@@ -39,11 +39,12 @@ void frmMain::mnuHelpFileInfo_Click() {
   window->move(frameGeometry().topLeft() + QPoint(60 + step, 60 + step));
   const clsImage& img = PackImage(SelectedPreview);
   try {
-    if (PackArchive.FileCount() > 0) {
-      const int16_t index = PackArchive.GetFileIndexFromOffset(img.SourceOffset());
-      window->ShowFileInfo(PackArchive.FileName(index), &PackConfig, &img, &PackArchive);
+    const clsExePlusFiles& archive = pack_->Archive();
+    if (pack_->Kind() == LoadedPack::SourceKind::Archive) {
+      const int16_t index = archive.GetFileIndexFromOffset(img.SourceOffset());
+      window->ShowFileInfo(archive.FileName(index), &pack_->Config(), &img, &archive);
     } else {
-      window->ShowFileInfoFromFile(img.Source(), &PackConfig, &img);
+      window->ShowFileInfoFromFile(img.Source(), &pack_->Config(), &img);
     }
   } catch (const QueloError& e) {
     // The image matches no member of the archive: say so instead of showing

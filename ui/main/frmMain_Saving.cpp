@@ -111,13 +111,14 @@ void frmMain::mnuPopPreviewsExport_Click() {
   // Without a selected preview there is nothing to export: the command ends silently.
   if (SelectedPreview < 1 || SelectedPreview > PackImageCount()) return;
   const clsImage& img = PackImage(SelectedPreview);
+  clsExePlusFiles& archive = pack_->Archive();
   std::string name, ext;
   int16_t fi = -1;
   try {
-    fi = PackArchive.GetFileIndexFromOffset(img.SourceOffset());
+    fi = archive.GetFileIndexFromOffset(img.SourceOffset());
     if (fi >= 0) {
-      name = PackArchive.FileName(fi);
-      ext = PackArchive.GetFileExt(fi);
+      name = archive.FileName(fi);
+      ext = archive.GetFileExt(fi);
     }
   } catch (const std::exception&) {
     return;  // any failure before the dialog ends the export silently
@@ -150,7 +151,7 @@ void frmMain::mnuPopPreviewsExport_Click() {
   dlgFileName_ = f;
   // The last three letters decide, whatever stands before them.
   const bool icon = EndsWithNoCase(f, "ico");
-  const bool written = icon ? img.SaveICO(f) : PackArchive.FileExport(fi, f);
+  const bool written = icon ? img.SaveICO(f) : archive.FileExport(fi, f);
   // After a failure its own message is what the user sees.
   if (written) ShowProgress(1, 1, "エクスポート " + f + " に保存されました");
 }

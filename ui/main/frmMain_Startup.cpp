@@ -12,9 +12,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <exception>
 #include <functional>
@@ -201,7 +201,7 @@ void frmMain::CreateControls() {
   ConnectStripCanvas();
 }
 
-void frmMain::Form_Load() {
+void frmMain::Form_Load(const std::string& path) {
   // The program's folder.
   AppDir = platform::AppPath();
   if (AppDir.empty() || AppDir.back() != platform::kPathSeparator) AppDir += platform::kPathSeparator;
@@ -217,22 +217,9 @@ void frmMain::Form_Load() {
   // On screen while the pack loads: the one time pending events run during the start.
   show();
   QCoreApplication::processEvents();
-  FileList = platform::ListFilesWithExtension(AppDir, "psd");
   picProgress->SetScale(100, PixelsToTwips(picProgress->height()));
-  // Its result is not needed: FileCount tells the two kinds of pack apart.
-  try {
-    PackArchive.OpenExe(PackArchive.ExeFileName());
-  } catch (const std::exception&) {
-    // An unreadable executable counts as one without an archive.
-  }
-  const int32_t widest = LoadPackFiles();
-  picPreviews->resize(PreviewPanelWidth(widest, vscPreviews->width()), picPreviews->height());
-  picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()),
-                          picPreviews->ChildTop(vscPreviews));
-  const int frameLeftTwips = PixelsToTwips(picPreviews->x()) + PixelsToTwips(picPreviews->width()) + 4;
-  picMainFrame->move(TwipsToPixels(frameLeftTwips), picMainFrame->y());
-  lstImages->move(picMainFrame->x(), lstImages->y());
-  Form_Resize();
+  if (path.empty() || !OpenPath(path, false)) OpenStartupPack();
+  UpdateRecentMenu();
   vscPreviews->raise();
   vscPreviews->show();
   lstImages->show();
@@ -243,114 +230,45 @@ void frmMain::Form_Load() {
   RemoveStripImage(-1);
 }
 
-int32_t frmMain::LoadPackFiles() {
-  const bool fromArchive = PackArchive.FileCount() > 0;
-  std::string defSource;
-  int16_t count = 0;
-  // Whether DefSource names a file; a folder that can't even be searched counts as none.
-  auto defSourceExists = [&] {
-    try {
-      return PackConfig.FileExist(defSource);
-    } catch (const std::exception&) {
-      return false;
-    }
-  };
-  auto loadDefinition = [&](int32_t offset) {
-    try {
-      PackConfig.LoadConfig(defSource, offset);
-    } catch (const std::exception&) {
-      // Not loaded: told below when the file is there.
-    }
-  };
-  if (fromArchive) {
-    const int16_t idx = PackArchive.GetFileIndex("!quelo.ini");
-    if (idx >= 0) {
-      defSource = PackArchive.ExeFileName();
-      loadDefinition(PackArchive.FileOffset(idx));
-    }
-    // Preview indices are 16-bit: a pack beyond that shows its first 32767 files.
-    count = static_cast<int16_t>(std::min<int32_t>(PackArchive.FileCount(), kMaxScrollValue));
-  } else {
-    defSource = AppDir + "!quelo.ini";
-    if (defSourceExists()) loadDefinition(1);
-    count = static_cast<int16_t>(std::min<size_t>(FileList.size(), kMaxScrollValue));
+void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
+  // The file property windows describe the files of the pack they were opened on.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->property("Tag").toString() == QStringLiteral("FILEPROPWND")) window->close();
   }
-
-  if (PackConfig.Opened()) {
-    setWindowTitle(QStringLiteral("Quelo - [") + QString::fromStdString(PackConfig.PackName()) +
-                   QStringLiteral("]"));
-  } else if (defSourceExists()) {
-    platform::MessageBoxRequest request;
-    request.title = "定義ファイルの読み込み";
-    request.text = "定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n" +
-                   PackConfig.GetLastErrorInfo() + "\r\n定義ファイルは読み込まれませんでした。";
-    request.icon = platform::MsgIcon::Exclamation;
-    request.buttons = platform::MsgButtons::Ok;
-    request.defaultButton = platform::MsgResult::Ok;
-    platform::Dialogs().MessageBox(request);
+  pack_ = std::move(pack);
+  SelectedPreview = -1;
+  pressedPreview_ = 0;
+  dragIndex_ = 0;
+  previewPictures_.clear();
+  picPreview.Clear();
+  const std::string title = pack_->Title();
+  setWindowTitle(title.empty() ? QStringLiteral("quelo")
+                               : QStringLiteral("Quelo - [") + QString::fromStdString(title) + QStringLiteral("]"));
+  for (int k = 1; k <= pack_->ImageCount(); ++k) {
+    clsImage& image = pack_->Image(k);
+    image.SetBackColor(StripBackColor);
+    // Previews stack downwards, each under a caption line of CaptionHeight.
+    const int32_t top =
+        k == 1 ? CaptionHeight + 1
+               : NextPreviewTop(picPreview.Top(k - 1), picPreview[static_cast<size_t>(k - 1)].height, CaptionHeight);
+    // The preview is drawn from the image whenever it comes into view, on the
+    // colour it has now.
+    picPreview.Append(top, image.Width(), image.Height(), StripBackColor);
   }
-
-  int32_t maxWidth = 0;
-  // The status is drawn whenever its percentage changes, and otherwise at most
-  // every 20 ms: that keeps it moving, while drawing it for each of thousands of
-  // small files would take longer than loading them.
-  using Clock = std::chrono::steady_clock;
-  int32_t shownPercent = -1;
-  Clock::time_point shownAt;
-  for (int16_t i = 0; i < count; ++i) {
-    std::string source, name;
-    int32_t offset = 1;
-    if (fromArchive) {
-      source = PackArchive.ExeFileName();
-      name = PackArchive.FileName(i);
-      offset = PackArchive.FileOffset(i);
-    } else {
-      name = FileList[static_cast<size_t>(i)];
-      source = AppDir + name;
-    }
-    const clsImage* img = LoadPreviewImage(source, name, offset);
-    if (img && maxWidth < img->Width()) maxWidth = img->Width();
-    const int32_t percent = ProgressPercent(count, i + 1);
-    const Clock::time_point now = Clock::now();
-    if (percent != shownPercent || now - shownAt >= std::chrono::milliseconds(20)) {
-      ShowProgress(count, i + 1, "ファイルを読み込んでいます... " + name);
-      shownPercent = percent;
-      shownAt = now;
-    }
+  {
+    // The new range starts at the top: nothing of the old panel scrolls.
+    const QSignalBlocker blocker(vscPreviews);
+    vscPreviews->setRange(1, pack_->ImageCount());
+    vscPreviews->setValue(1);
   }
-
-  const std::string where = fromArchive ? "[自己展開書庫：" + PackArchive.ExeFileName() + "]"
-                                        : "[カレントディレクトリ：" + AppDir + "]";
-  ShowProgress(1, 1, "ファイルの読み込みが完了しました..." + where);
-  return maxWidth;
-}
-
-clsImage* frmMain::LoadPreviewImage(const std::string& Source, const std::string& Name, int32_t Offset) {
-  // 1-2. The image object reports its own refusals; one that does not load is skipped.
-  auto img = std::make_unique<clsImage>();
-  const std::string dataType = img->GetFileExt(Name);
-  try {
-    if (!img->LoadFile(Source, dataType, Offset)) return nullptr;
-  } catch (const std::exception&) {
-    return nullptr;
-  }
-  // 3-4.
-  PackImages.push_back(std::move(img));
-  clsImage& image = *PackImages.back();
-  const auto k = static_cast<int16_t>(PackImages.size());
-  vscPreviews->setMaximum(k);
-  // Previews stack downwards, each under a caption line of CaptionHeight.
-  const int32_t top = k == 1 ? CaptionHeight + 1
-                             : NextPreviewTop(picPreview.Top(k - 1), picPreview[static_cast<size_t>(k - 1)].height,
-                                              CaptionHeight);
-  // GetIndex answers "no entry" when no definition is loaded.
-  const int16_t j = PackConfig.GetIndex(Name);
-  image.SetName(j < 0 ? Name : PackConfig.FileTitle(j));
-  // The preview is drawn from the image whenever it comes into view, on the
-  // colour it has now.
-  picPreview.Append(top, image.Width(), image.Height(), StripBackColor);
+  picPreviews->resize(PreviewPanelWidth(pack_->WidestImage(), vscPreviews->width()), picPreviews->height());
+  picPreviews->PlaceChild(vscPreviews, PreviewScrollBarLeft(picPreviews->width(), vscPreviews->width()),
+                          picPreviews->ChildTop(vscPreviews));
+  const int frameLeftTwips = PixelsToTwips(picPreviews->x()) + PixelsToTwips(picPreviews->width()) + 4;
+  picMainFrame->move(TwipsToPixels(frameLeftTwips), picMainFrame->y());
+  lstImages->move(picMainFrame->x(), lstImages->y());
+  Form_Resize();
   picPreviews->update();
-  return &image;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -36,7 +36,9 @@ void frmMain::DrawEmptyStrip() {
   picMain->SetFontBold(false);
   picMain->CurrentX = 15;
   picMain->CurrentY = (h / 5) * 3;
-  picMain->Print(QStringLiteral("左側のリストからドラッグアンドドロップで追加できます"));
+  // With nothing to drag from, the way to some images instead.
+  picMain->Print(PackImageCount() > 0 ? QStringLiteral("左側のリストからドラッグアンドドロップで追加できます")
+                                      : QStringLiteral("ファイル → フォルダを開く でアイコンのフォルダを開けます"));
   picMain->SetAutoRedraw(false);
 }
 

@@ -1,0 +1,168 @@
+// The loaded pack without a window: folders of files made by ImageMagick and
+// Pillow, an archive appended to this test program, and the sources refused.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "archive/PackWriters.h"
+#include "pack/LoadedPack.h"
+#include "support/PsdWriter.h"
+#include "support/RecordingDialogs.h"
+#include "support/TempDir.h"
+
+namespace quelo {
+namespace {
+
+bool Make(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+std::string SelfPath() {
+  char buffer[PATH_MAX] = {};
+  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
+
+std::string Names(const LoadedPack& pack) {
+  std::string names;
+  for (int k = 1; k <= pack.ImageCount(); ++k) names += (k > 1 ? " " : "") + pack.Image(k).Name();
+  return names;
+}
+
+// Whether the core reads PNG files yet: PNG rows expect a preview only then.
+bool CoreReadsPng(const std::string& png) {
+  clsImage probe;
+  return probe.LoadFile(png, "PNG") && probe.Width() > 0;
+}
+
+TEST(LoadedPackFolder, LoadsEveryImageKindInNameOrderAndSkipsWhatCannotBeShown) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  if (!Make("/usr/bin/convert -version >/dev/null 2>&1")) GTEST_SKIP() << "no ImageMagick";
+  struct Row {
+    const char* name;
+    const char* make;  // the command that writes the file to %s
+    int width;         // 0: no preview
+  };
+  const Row rows[] = {
+      {"a.psd", "/usr/bin/convert -size 16x12 xc:red -depth 8 -compress RLE PSD:%s", 16},
+      {"B.ICO", "/usr/bin/convert -size 32x32 xc:blue -depth 8 ICO:%s", 32},
+      {"c.PNG", "/usr/bin/python3 -c \"from PIL import Image; Image.new('RGBA',(20,10),(0,255,0,128)).save('%s','PNG')\"", 20},
+      {"日本語.psd", "/usr/bin/convert -size 8x8 xc:yellow -depth 8 -compress RLE PSD:%s", 8},
+      {"big.Psd", "/usr/bin/convert -size 1024x1024 gradient:red-blue -depth 8 -compress RLE PSD:%s", 1024},
+      {"grey.psd", "/usr/bin/convert -size 20x5 xc:gray50 -depth 8 -compress RLE PSD:%s", 0},
+      {"fake.psd", "echo not a document > %s", 0},
+      {"bad.ico", "printf '\\0\\0\\1\\0\\1\\0' > %s", 0},
+      {"bad.png", "/usr/bin/python3 -c \"open('%s','wb').write(b'\\x89PNG\\r\\n\\x1a\\n' + bytes(9))\"", 0},
+      {"notes.txt", "echo text > %s", 0},
+  };
+  for (const Row& row : rows) {
+    std::string command = row.make;
+    command.replace(command.find("%s"), 2, dir.File(row.name));
+    ASSERT_TRUE(Make(command)) << command;
+  }
+  ASSERT_TRUE(Make("mkdir " + dir.File("folder.png")));  // not a file: not listed
+  const bool png = CoreReadsPng(dir.File("c.PNG"));
+
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  EXPECT_EQ(pack.SourceCount(), 9);
+  std::vector<std::string> progress;
+  pack.Load([&](int32_t, int32_t, const std::string& text) { progress.push_back(text); });
+  EXPECT_EQ(Names(pack), png ? "a.psd B.ICO big.Psd c.PNG 日本語.psd" : "a.psd B.ICO big.Psd 日本語.psd");
+  for (const Row& row : rows) {
+    if (row.width == 0) continue;
+    for (int k = 1; k <= pack.ImageCount(); ++k) {
+      if (pack.Image(k).Name() == row.name) {
+        EXPECT_EQ(pack.Image(k).Width(), row.width) << row.name;
+      }
+    }
+  }
+  EXPECT_EQ(pack.WidestImage(), 1024);
+  EXPECT_EQ(progress.front(), "ファイルを読み込んでいます... a.psd");
+  EXPECT_EQ(progress.back(), "ファイルの読み込みが完了しました...[カレントディレクトリ：" + dir.Path() + "]");
+  EXPECT_EQ(pack.Title(), "");
+}
+
+// Each file is announced before it is read, so a reader's message appears
+// under the status naming its file, even where the status is drawn only now and then.
+TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  const std::vector<uint8_t> good = test::MakePsd(2, 2, 3, std::vector<uint8_t>(12, 200));
+  for (int i = 0; i < 300; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "f%03d.psd", i);
+    test::WriteAll(dir.File(name), i == 151 ? std::vector<uint8_t>{'X', 'B', 'P', 'S', 0, 1} : good);
+  }
+  std::string status, statusAtMessage;
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  struct Watch : test::RecordingDialogs {
+    std::string* status;
+    std::string* seen;
+    platform::MsgResult MessageBox(const platform::MessageBoxRequest& r) override {
+      *seen = *status;
+      return RecordingDialogs::MessageBox(r);
+    }
+  } watch;
+  watch.status = &status;
+  watch.seen = &statusAtMessage;
+  pack.Load([&](int32_t, int32_t, const std::string& text) { status = text; });
+  EXPECT_EQ(pack.ImageCount(), 299);
+  if (watch.messages.empty()) GTEST_SKIP() << "the reader refused quietly";
+  EXPECT_EQ(statusAtMessage, "ファイルを読み込んでいます... f151.psd");
+}
+
+TEST(LoadedPackArchive, ShowsDefinitionTitlesAndSkipsMembersThatAreNoImages) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  const std::vector<uint8_t> blue = test::MakePsd(10, 12, 3, std::vector<uint8_t>(360, 90));
+  std::vector<uint8_t> grey = blue, cut = test::MakePsd(40, 40, 3, std::vector<uint8_t>(4800, 7));
+  grey[25] = 1;  // grey-scale mode
+  cut.resize(cut.size() / 2);
+  PackDefinition def;
+  def.PackName = "テストパック";
+  def.Files.push_back({"p1.psd", "絵1", "", ""});
+  const std::vector<PackMember> members = {{"p1.psd", blue, 0},       {"!quelo.ini", SerializeDefinition(def), 0},
+                                           {"grey.psd", grey, 0},     {"readme.txt", {'h', 'i'}, 0},
+                                           {"cut.psd", cut, 0},       {"アイコン.psd", blue, 0}};
+  const std::string exe = dir.File("pack.bin");
+  WritePackExecutable(SelfPath(), members, exe);
+  LoadedPack pack;
+  ASSERT_TRUE(pack.SetArchive(exe));
+  EXPECT_EQ(pack.Kind(), LoadedPack::SourceKind::Archive);
+  EXPECT_EQ(pack.SourceCount(), 6);
+  pack.Load();
+  EXPECT_EQ(Names(pack), "絵1 アイコン.psd");
+  EXPECT_EQ(pack.Title(), "テストパック");
+  EXPECT_EQ(pack.DoneText(), "ファイルの読み込みが完了しました...[自己展開書庫：" + exe + "]");
+  EXPECT_EQ(pack.Image(2).SourceOffset(), pack.Archive().FileOffset(5));
+}
+
+// What SetArchive refuses leaves the pack it had.
+TEST(LoadedPackArchive, RefusesFilesWithoutAPack) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  test::WriteAll(dir.File("text.txt"), {'t', 'e', 'x', 't'});
+  test::WriteAll(dir.File("empty"), {});
+  test::WriteAll(dir.File("a.psd"), test::MakePsd(2, 2, 3, std::vector<uint8_t>(12, 1)));
+  const std::string refused[] = {dir.File("missing"), dir.File("text.txt"), dir.File("empty"), dir.Path(),
+                                 dir.File("a.psd"), SelfPath(), ""};
+  for (const std::string& path : refused) {
+    LoadedPack pack;
+    pack.SetFolder(dir.Path());
+    EXPECT_FALSE(pack.SetArchive(path)) << path;
+    EXPECT_EQ(pack.Kind(), LoadedPack::SourceKind::Folder) << path;
+    EXPECT_EQ(pack.SourcePath(), dir.Path()) << path;
+    pack.Load();
+    EXPECT_EQ(pack.ImageCount(), 1) << path;
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+}  // namespace
+}  // namespace quelo
