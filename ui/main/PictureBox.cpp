@@ -156,10 +156,14 @@ void PictureBox::SyncSharp() const {
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(QPoint(0, 0), sharp_);
     keep = QRect(QPoint(0, 0), (QSizeF(sharp_.size()) / ratio).toSize()) & image_.rect();
+    // Smooth scaling blends the old edge with what lay beyond it; that edge is redone.
+    if (!WholeRatio(ratio)) keep.adjust(0, 0, -1, -1);
   }
   sharp_ = std::move(grown);
-  // Everything else comes from the retained picture.
-  stale_ = QRegion(image_.rect()) - QRegion(keep);
+  // Everything else comes from the retained picture, and so does what was
+  // waiting to be taken over in the part that stays.
+  if (staleRun_.isValid()) stale_ += staleRun_;
+  stale_ = (stale_ & QRegion(keep)) + (QRegion(image_.rect()) - QRegion(keep));
   staleRun_ = QRect();
 }
 
@@ -189,8 +193,11 @@ void PictureBox::FlushStale() const {
     for (const QRect& r : stale_) p.drawImage(QRectF(r), image_, QRectF(r));
   } else {
     // Smooth, from the whole picture so that the edges blend with their neighbours.
+    // A changed pixel also tints the edges of its neighbours' device pixels.
+    QRegion blended;
+    for (const QRect& r : stale_) blended += r.adjusted(-1, -1, 1, 1);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.setClipRegion(stale_);
+    p.setClipRegion(blended & QRegion(image_.rect()));
     p.drawImage(QRectF(QPointF(0, 0), QSizeF(image_.size())), image_);
   }
   stale_ = QRegion();

@@ -48,6 +48,7 @@ class FrmMainDragDropTest;
 class FrmMainPreviewsTest;
 class FrmMainBench;
 class FrmMainInfoTest;
+class FrmMainScaleTest;
 
 namespace quelo::ui {
 
@@ -82,6 +83,7 @@ class frmMain : public QMainWindow {
   friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
   friend class ::FrmMainInfoTest;
+  friend class ::FrmMainScaleTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
@@ -161,6 +163,8 @@ class frmMain : public QMainWindow {
   int16_t StripItemAt(float X) const;
   int16_t DraggedPreviewIndex(const QMimeData* data) const;
   int16_t DraggedStripPosition(const QMimeData* data) const;
+  // Whether a drag is a strip picture dragged from a quelo canvas.
+  static bool IsStripDrag(const QMimeData* data);
   void picMain_DragOver(float X);
   void picMainFrame_DragOver();
   void picMain_DragDrop(int16_t ImageIndex, float X);

@@ -158,6 +158,8 @@ int16_t frmMain::DraggedPreviewIndex(const QMimeData* data) const {
   return index >= 1 && index <= PackImageCount() ? static_cast<int16_t>(index) : 0;
 }
 
+bool frmMain::IsStripDrag(const QMimeData* data) { return data && data->hasFormat(kStripMimeType); }
+
 int16_t frmMain::DraggedStripPosition(const QMimeData* data) const {
   // Only an entry of this running program's strip as it is now; -1 otherwise.
   const int position = DraggedNumber(data, kStripMimeType);
