@@ -248,6 +248,14 @@ def dragdrop_save(s):
         raise Failure("the marker between red and green shows %s, %s" % tuple(seen))
     s.canvas("the dropped image between them", (RED, light_blue, GREEN), (32, 48, 40), "dragdrop-after")
 
+    save_and_compare(s, ((RED, 32, 32), (light_blue, 48, 32), (GREEN, 40, 24)))
+    s.finish()
+
+
+def save_and_compare(s, boxes):
+    """Saves the strip through "名前を付けて保存(&A)" and the real file dialog and
+    reads it back with Pillow: it must be these (colour, width, height) boxes in
+    a row, top-aligned on white."""
     target, title = os.path.join(s.work, "strip.bmp"), "^ビットマップを保存$"
     s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
     dialog = s.wait_window(title)
@@ -265,9 +273,11 @@ def dragdrop_save(s):
     s.key("alt+y")  # はい(&Y)
     s.wait_gone(title)
     wait_until("the saved file", lambda: os.path.exists(target))
-    want = Image.new("RGB", (32 + 48 + 40, 32), WHITE)
-    for colour, box in ((RED, (0, 0, 32, 32)), (light_blue, (32, 0, 80, 32)), (GREEN, (80, 0, 120, 24))):
-        want.paste(colour, box)
+    want = Image.new("RGB", (sum(w for _, w, _ in boxes), max(h for _, _, h in boxes)), WHITE)
+    left = 0
+    for colour, width, height in boxes:
+        want.paste(colour, (left, 0, left + width, height))
+        left += width
     got = Image.open(target)
     if got.format != "BMP" or got.size != want.size:
         raise Failure("saved %s %s, expected a BMP of %s" % (got.format, got.size, want.size))
@@ -276,6 +286,22 @@ def dragdrop_save(s):
     if wrong:
         at = wrong[:2]
         raise Failure("saved pixel %s is %s, expected %s" % (at, got.getpixel(at), want.getpixel(at)))
+
+
+def canvas_reorder(s):
+    """An image of the strip dragged along the canvas: with Escape before the
+    release nothing moves; dropped over the right half of the last image, it
+    moves behind it, and the saved BMP has the new order."""
+    s.start_pack("並べ替え", [(32, 32, "#ff0000"), (40, 32, "#00ff00"), (48, 32, "#0000ff")])
+    s.add(0, 1, 2)
+    red, green, blue = s.canvas("three images in a row", (RED, GREEN, BLUE), (32, 40, 48))
+    s.drag(red.at(10, 10), blue.at(40, 10), before_release=lambda: s.key("Escape"))
+    time.sleep(0.5)
+    if s.canvas("the strip", (RED, GREEN, BLUE), name="reorder-cancelled", timeout=0, must=False) != [red, green, blue]:
+        raise Failure("a cancelled drag changed the strip")
+    s.drag(red.at(10, 10), blue.at(40, 10))
+    s.canvas("red moved behind blue", (GREEN, BLUE, RED), (40, 48, 32), "reorder-after")
+    save_and_compare(s, ((GREEN, 40, 32), (BLUE, 48, 32), (RED, 32, 32)))
     s.finish()
 
 
@@ -320,7 +346,7 @@ def full_strip(s):
     s.finish()
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip)}
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip)}
 
 
 def docs_shot(s, path):
