@@ -18,8 +18,9 @@ for _ in $(seq 1 300); do
   [ -n "$wid" ] && case "$(xdotool getwindowname "$wid")" in *サンプル*) break ;; esac
   sleep 0.1
 done
+xdotool windowmove "$wid" 0 0
 sleep 1
 # The second preview (the cloud), in device pixels of the window.
 xdotool mousemove --window "$wid" 100 260 click 1
 sleep 1
-import -window root -crop 1340x1000+0+0 docs/scale2.png
+import -window root -crop 1330x1000+0+0 docs/scale2.png
