@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "platform/QueloError.h"
 
 namespace fs = std::filesystem;
@@ -20,7 +21,7 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::Open(const std::string& fileName) {
-  file_ = std::fopen(fileName.c_str(), "rb");
+  file_ = platform::OpenFile(fileName, "rb");
   if (!file_) return false;
   if (std::fseek(file_, 0, SEEK_END) != 0) return false;
   const long end = std::ftell(file_);

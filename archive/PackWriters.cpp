@@ -128,7 +128,7 @@ void WritePackExecutable(const std::string& ExeIn, const std::vector<PackMember>
   namespace fs = std::filesystem;
   const char* source = "WritePackExecutable";
   std::error_code ec;
-  if (ExeIn == Out || fs::equivalent(ExeIn, Out, ec))
+  if (ExeIn == Out || fs::equivalent(platform::FsPath(ExeIn), platform::FsPath(Out), ec))
     throw QueloError(packerr::kSameFile, source, "書き出し先が元の実行ファイルと同じです: " + Out);
   InputFile in;
   if (!in.Open(ExeIn)) throw QueloError::FromErrno(errno, source);

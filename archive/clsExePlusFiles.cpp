@@ -191,7 +191,7 @@ bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
 
     // Replacing the executable would throw away the program and its whole pack.
     std::error_code ec;
-    if (std::filesystem::equivalent(FileName, archiveFileName_, ec))
+    if (std::filesystem::equivalent(platform::FsPath(FileName), platform::FsPath(archiveFileName_), ec))
       throw QueloError(kErrOntoExecutable, "clsExePlusFiles.FileExport",
                        "書き出し先がパックの入っている実行ファイルそのものです");
     ReplacingFile destination(FileName, "clsExePlusFiles.FileExport");

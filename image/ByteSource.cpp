@@ -24,7 +24,7 @@ void ByteSource::OpenMemory(const uint8_t* data, size_t size) {
 bool ByteSource::OpenFile(const std::string& fileName, int64_t position) {
   Close();
   if (position < 1) return false;
-  file_ = std::fopen(fileName.c_str(), "rb");
+  file_ = platform::OpenFile(fileName, "rb");
   if (!file_) return false;
   // Our own buffer does the buffering; stdio's would only copy twice.
   std::setvbuf(file_, nullptr, _IONBF, 0);

@@ -77,7 +77,7 @@ bool clsImage::CheckImageSize(int64_t width, int64_t height) const {
 }
 
 void clsImage::ShowImageMessage(const std::string& text) const {
-  const std::string& name = !name_.empty() ? name_ : sourceKind_ == kSourceFile ? source_ : name_;
+  const std::string name = !name_.empty() ? name_ : sourceKind_ == kSourceFile ? source_ : std::string();
   platform::ShowMessage(name.empty() ? text : text + "\r\n" + name);
 }
 

@@ -1,7 +1,7 @@
 // The program's one image type: loaded once from a file (a loose file or a member
 // of the executable at its position) or from memory, decoded (PSD, PNG, or ICO
-// holding one 32-bit or PNG image) into straight-alpha RGB(A) pixels, drawn blended onto a surface, and written
-// as an icon.
+// holding one 32-bit or PNG image) into straight-alpha RGB(A) pixels, drawn
+// blended onto a surface, and written as an icon.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // The portable half of the platform seam: system colour table, dialog fallback.
 #include "platform/Platform.h"
 
+#include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
 
 #include <algorithm>
@@ -107,7 +108,7 @@ bool SysColorHasPaletteRole(int index) {
 uint32_t GetSysColor(int index) {
   if (index < 0 || index >= static_cast<int>(kDefaultSysColors.size())) return 0;
   if (SysColorHasPaletteRole(index) && SysColorSource()) return SysColorSource()(index) & 0xFFFFFFu;
-  return kDefaultSysColors[static_cast<size_t>(index)];
+  return NativeSysColor(index, kDefaultSysColors[static_cast<size_t>(index)]);
 }
 
 void SetSysColorSource(std::function<uint32_t(int)> source) { SysColorSource() = std::move(source); }

@@ -1,5 +1,6 @@
 // The Linux half of the platform seam: /proc/self/exe, stat, directory listing,
-// fsync and rename for durable replacement, and glibc's iconv for code page 932.
+// file names as they are (UTF-8), and glibc's iconv for code page 932, patched
+// to answer as Windows' own table does.
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
@@ -11,6 +12,7 @@
 #include <climits>
 
 #include "platform/Platform.h"
+#include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
 
 namespace quelo::platform {
@@ -42,10 +44,10 @@ std::string LowerAscii(std::string s) {
   return s;
 }
 
-// Converts with iconv; returns false on an invalid or unconvertible sequence
-// unless replaceInvalid is set, in which case each bad byte becomes U+FFFD.
-bool Convert(const char* to, const char* from, const std::string& in, std::string& out,
-             bool replaceInvalid) {
+bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+// Converts with iconv; false on an invalid or unconvertible sequence.
+bool Convert(const char* to, const char* from, const std::string& in, std::string& out) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   out.clear();
@@ -60,14 +62,8 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
     out.append(buffer, static_cast<size_t>(dst - buffer));
     if (r == static_cast<size_t>(-1)) {
       if (errno == E2BIG) continue;
-      if (!replaceInvalid) {
-        ok = false;
-        break;
-      }
-      out += "\xEF\xBF\xBD";
-      ++src;
-      --srcLeft;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      ok = false;
+      break;
     }
   }
   iconv_close(cd);
@@ -75,6 +71,11 @@ bool Convert(const char* to, const char* from, const std::string& in, std::strin
 }
 
 }  // namespace
+
+// No desktop-wide colour scheme to ask without a display: the classic values.
+uint32_t NativeSysColor(int, uint32_t fallback) { return fallback; }
+
+void UseUtf8Console() {}
 
 void OverrideExecutablePath(const std::string& fullPath) { ExecutableOverride() = fullPath; }
 
@@ -98,21 +99,23 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>(st.st_size);
 }
 
-std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
-                                                 const std::vector<std::string>& extensions) {
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+  return ListFilesWithExtensions(folder, {extension});
+}
+
+std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
   std::vector<std::string> suffixes;
   for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
-  auto matches = [&](const std::string& name) {
-    return std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
-      return name.size() >= suffix.size() && LowerAscii(name.substr(name.size() - suffix.size())) == suffix;
-    });
-  };
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    if (!matches(name)) continue;
+    const std::string lower = LowerAscii(name);
+    const bool matches = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
+      return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+    });
+    if (!matches) continue;
     std::string full = folder;
     if (!full.empty() && full.back() != '/') full += '/';
     struct stat st {};
@@ -125,10 +128,6 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder,
     return la != lb ? la < lb : a < b;
   });
   return names;
-}
-
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
-  return ListFilesWithExtensions(folder, {extension});
 }
 
 std::FILE* OpenFile(const std::string& fileName, const char* mode) { return std::fopen(fileName.c_str(), mode); }
@@ -174,18 +173,83 @@ int SyncFolder(const std::string& folder) {
   return result;
 }
 
+// Where glibc's code page 932 and Windows' differ, Windows' answer counts: packs
+// are read by Windows programs. Windows decodes byte 0x80 as U+0080 and encodes
+// U+0080 and U+F8F0..U+F8F3 (the single bytes 0x80, 0xA0, 0xFD..0xFF); it
+// refuses the characters glibc maps onto look-alikes (U+00A5 onto "\\", U+301C
+// onto U+FF5E's bytes, ...), which would not come back as written.
 std::string DecodeCp932(const std::string& bytes) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
   std::string out;
-  if (!Convert("UTF-8", "CP932", bytes, out, true)) {
-    // No converter at all: keep ASCII, mark the rest.
-    out.clear();
-    for (unsigned char c : bytes) out += c < 0x80 ? std::string(1, static_cast<char>(c)) : "\xEF\xBF\xBD";
+  char buffer[8];
+  // One character at a time, as the Windows half does: a lead byte with its
+  // trail, else one byte; a sequence that fails costs one byte.
+  for (size_t i = 0; i < bytes.size();) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b == 0x80) {
+      out += "\xC2\x80";
+      ++i;
+      continue;
+    }
+    const size_t n = IsCp932LeadByte(b) && i + 1 < bytes.size() ? 2 : 1;
+    char* src = const_cast<char*>(bytes.data() + i);
+    size_t srcLeft = n;
+    char* dst = buffer;
+    size_t dstLeft = sizeof buffer;
+    if (cd != reinterpret_cast<iconv_t>(-1) && iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1) &&
+        srcLeft == 0) {
+      out.append(buffer, static_cast<size_t>(dst - buffer));
+      i += n;
+    } else {
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      out += b < 0x80 && cd == reinterpret_cast<iconv_t>(-1) ? std::string(1, static_cast<char>(b)) : "\xEF\xBF\xBD";
+      ++i;
+    }
   }
+  if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
   return out;
 }
 
 bool EncodeCp932(const std::string& utf8, std::string& out) {
-  return Convert("CP932", "UTF-8", utf8, out, false);
+  out.clear();
+  std::string run;
+  auto flush = [&out, &run] {
+    std::string piece;
+    if (!Convert("CP932", "UTF-8", run, piece)) return false;
+    out += piece;
+    run.clear();
+    return true;
+  };
+  for (size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    if (n == 1 || i + n > utf8.size()) {
+      run += utf8.substr(i, n);  // plain ASCII, or a cut-short sequence iconv refuses
+      i += n;
+      continue;
+    }
+    uint32_t cp = b & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    switch (cp) {
+      case 0x00A2: case 0x00A3: case 0x00A5: case 0x00AC: case 0x2014:
+      case 0x2016: case 0x203E: case 0x2212: case 0x301C:
+        return false;
+      default: break;
+    }
+    const bool valid = std::all_of(utf8.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                   utf8.begin() + static_cast<std::ptrdiff_t>(i + n),
+                                   [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; });
+    static const char kSingle[] = {'\x80', '\xA0', '\xFD', '\xFE', '\xFF'};
+    const int single = !valid || n == 4 ? -1 : cp == 0x80 ? 0 : cp >= 0xF8F0 && cp <= 0xF8F3 ? int(cp - 0xF8F0 + 1) : -1;
+    if (single >= 0) {
+      if (!flush()) return false;
+      out += kSingle[single];
+    } else {
+      run += utf8.substr(i, n);
+    }
+    i += n;
+  }
+  return flush();
 }
 
 }  // namespace quelo::platform

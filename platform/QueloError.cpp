@@ -42,8 +42,10 @@ QueloError QueloError::FromErrno(int errnoValue, const std::string& source) {
     case EACCES:
     case EPERM:
     case EROFS: number = err::kPermissionDenied; break;
-    case ENOSPC:
+    case ENOSPC: number = err::kDiskFull; break;
+#ifdef EDQUOT  // quotas: POSIX systems only
     case EDQUOT: number = err::kDiskFull; break;
+#endif
     case ENAMETOOLONG:
     case EINVAL: number = err::kBadFileNameOrNumber; break;
     default: break;

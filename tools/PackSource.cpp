@@ -265,6 +265,23 @@ bool ParsePackVersion(const std::string& text, int16_t& field) {
   return true;
 }
 
+namespace {
+
+// Characters that other code page 932 tables (glibc's, JIS X 0208's) map onto
+// bytes Windows gives to a fullwidth look-alike; Windows refuses them, so the
+// definition's author is pointed at the look-alike.
+std::string Cp932LookAlike(const std::string& ch) {
+  static const std::pair<const char*, const char*> kLookAlikes[] = {
+      {"\u00A2", "\uFFE0"}, {"\u00A3", "\uFFE1"}, {"\u00A5", "\uFFE5"}, {"\u00AC", "\uFFE2"}, {"\u2014", "\u2015"},
+      {"\u2016", "\u2225"}, {"\u203E", "\uFFE3"}, {"\u2212", "\uFF0D"}, {"\u301C", "\uFF5E"},
+  };
+  for (const auto& [from, to] : kLookAlikes)
+    if (ch == from) return to;
+  return {};
+}
+
+}  // namespace
+
 std::string Cp932Problem(const std::string& utf8) {
   std::string bytes;
   if (platform::EncodeCp932(utf8, bytes) && platform::DecodeCp932(bytes) == utf8) return {};
@@ -273,8 +290,14 @@ std::string Cp932Problem(const std::string& utf8) {
     const size_t n = std::max<size_t>(1, Utf8Length(utf8, i));
     const std::string ch = utf8.substr(i, n);
     std::string one;
-    if (!platform::EncodeCp932(ch, one)) return CodePointName(ch) + " has no code page 932 form";
+    if (!platform::EncodeCp932(ch, one)) {
+      const std::string instead = Cp932LookAlike(ch);
+      return CodePointName(ch) + " has no code page 932 form" +
+             (instead.empty() ? std::string() : "; write " + CodePointName(instead) + " instead");
+    }
     const std::string back = platform::DecodeCp932(one);
+    // Windows writes U+F8F0..U+F8F3 as single bytes it does not read back.
+    if (back == "\xEF\xBF\xBD") return CodePointName(ch) + " has no code page 932 form that reads back";
     if (back != ch)
       return CodePointName(ch) + " would come back as " + CodePointName(back) + "; write that instead";
     i += n;
@@ -287,7 +310,7 @@ PackSource ParsePackSource(const std::string& text, const std::string& sourceNam
 }
 
 PackSource LoadPackSource(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(platform::FsPath(fileName), std::ios::binary);
   if (!in) throw PackSourceError(fileName, 0, "cannot read the definition");
   std::ostringstream text;
   text << in.rdbuf();

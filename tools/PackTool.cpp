@@ -89,12 +89,13 @@ std::string PsdName(const std::string& name) { return name.substr(0, name.rfind(
 // True when both names lead to the same file (links and hard links included).
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  const fs::path pa = platform::FsPath(a), pb = platform::FsPath(b);
+  if (fs::exists(pa, ec) && fs::exists(pb, ec)) return fs::equivalent(pa, pb, ec);
   return false;
 }
 
 bool ReadRange(const std::string& fileName, uint64_t start, uint64_t size, std::vector<uint8_t>& bytes) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(platform::FsPath(fileName), std::ios::binary);
   if (!in) return false;
   bytes.resize(size);
   in.seekg(static_cast<std::streamoff>(start));
@@ -111,8 +112,8 @@ struct Member {
 // Opens an existing pack and reads its directory; kExitOk or the status of a refusal.
 int ReadDirectory(const std::string& pack, std::vector<Member>& members, uint64_t& length, std::ostream& err) {
   std::error_code ec;
-  if (!fs::is_regular_file(pack, ec)) return Refuse(err, pack + ": no such file");
-  length = fs::file_size(pack, ec);
+  if (!fs::is_regular_file(platform::FsPath(pack), ec)) return Refuse(err, pack + ": no such file");
+  length = fs::file_size(platform::FsPath(pack), ec);
   try {
     clsExePlusFiles archive;
     if (archive.GetOriginalFileSize(pack) < 0)
@@ -154,16 +155,17 @@ std::string StoredAs(const std::string& pack, const Member& m, uint64_t length, 
 int BuildPack(const std::string& exe, const std::string& folder, const std::string& definition,
               const std::string& outFile, std::ostream& out, std::ostream& err) {
   std::error_code ec;
-  if (!fs::exists(exe, ec)) return Refuse(err, "the program " + exe + " does not exist");
-  if (!fs::is_regular_file(exe, ec)) return Refuse(err, "the program " + exe + " is not a file");
-  if (!fs::exists(folder, ec)) return Refuse(err, "the folder " + folder + " does not exist");
-  if (!fs::is_directory(folder, ec)) return Refuse(err, folder + " is not a folder");
-  if (!fs::exists(definition, ec)) return Refuse(err, "the definition " + definition + " does not exist");
-  if (!fs::is_regular_file(definition, ec)) return Refuse(err, "the definition " + definition + " is not a file");
+  const auto P = platform::FsPath;
+  if (!fs::exists(P(exe), ec)) return Refuse(err, "the program " + exe + " does not exist");
+  if (!fs::is_regular_file(P(exe), ec)) return Refuse(err, "the program " + exe + " is not a file");
+  if (!fs::exists(P(folder), ec)) return Refuse(err, "the folder " + folder + " does not exist");
+  if (!fs::is_directory(P(folder), ec)) return Refuse(err, folder + " is not a folder");
+  if (!fs::exists(P(definition), ec)) return Refuse(err, "the definition " + definition + " does not exist");
+  if (!fs::is_regular_file(P(definition), ec)) return Refuse(err, "the definition " + definition + " is not a file");
 
   // The output must be a new name: never one of the inputs.
-  if (fs::is_directory(outFile, ec)) return Refuse(err, "the output " + outFile + " is a folder");
-  const fs::path outParent = fs::path(outFile).parent_path();
+  if (fs::is_directory(P(outFile), ec)) return Refuse(err, "the output " + outFile + " is a folder");
+  const fs::path outParent = P(outFile).parent_path();
   if (!outParent.empty() && !fs::is_directory(outParent, ec))
     return Refuse(err, "the folder of the output " + outFile + " does not exist");
   if (SameFile(outFile, exe)) return Refuse(err, "the output " + outFile + " is the program " + exe + " itself");
@@ -191,8 +193,8 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
   // The images of the folder.
   std::set<std::string> inFolder;
   try {
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-      const std::string name = entry.path().filename().string();
+    for (const fs::directory_entry& entry : fs::directory_iterator(P(folder))) {
+      const std::string name = entry.path().filename().u8string();
       if (!ImageType(name).empty() && entry.is_regular_file()) inFolder.insert(name);
     }
   } catch (const fs::filesystem_error& e) {
@@ -236,9 +238,9 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
   std::set<std::string> memberNames;
   std::vector<std::string> notes;
   for (const std::string& name : order) {
-    const std::string path = (fs::path(folder) / name).string();
+    const std::string path = (P(folder) / P(name)).u8string();
     if (SameFile(outFile, path)) return Refuse(err, "the output " + outFile + " is the image " + path + " itself");
-    const uint64_t size = fs::file_size(path, ec);
+    const uint64_t size = fs::file_size(P(path), ec);
     std::vector<uint8_t> bytes;
     if (ec || size > INT32_MAX || !ReadRange(path, 0, size, bytes)) return Refuse(err, "cannot read " + path);
     dialogs.SetSubject(path);
@@ -276,7 +278,7 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     return Refuse(err, outFile + ": " + e.Description());
   }
   out << "wrote " << outFile << ": " << kDefinitionName << " and " << (members.size() - 1) << " images, "
-      << fs::file_size(outFile, ec) << " bytes\n";
+      << fs::file_size(P(outFile), ec) << " bytes\n";
   return kExitOk;
 }
 
@@ -306,21 +308,22 @@ int ExtractPack(const std::string& pack, const std::string& folder, std::ostream
   // Check everything before the first file is written.
   std::set<std::string> names;
   for (const Member& m : members) {
-    if (m.Name.empty() || m.Name == "." || m.Name == ".." || m.Name.find_first_of("/\\") != std::string::npos)
+    if (m.Name.empty() || m.Name == "." || m.Name == ".." || m.Name.find_first_of("/\\:") != std::string::npos)
       return Refuse(err, pack + ": the member name \"" + m.Name + "\" is not a plain file name");
     if (!names.insert(m.Name).second) return Refuse(err, pack + ": two members are named " + m.Name);
     if (!InsideFile(m, length)) return Refuse(err, pack + ": the member " + m.Name + " lies beyond the end of the file");
   }
   std::error_code ec;
-  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) return Refuse(err, folder + " is not a folder");
+  const auto P = platform::FsPath;
+  if (fs::exists(P(folder), ec) && !fs::is_directory(P(folder), ec)) return Refuse(err, folder + " is not a folder");
   for (const Member& m : members)
-    if (fs::exists(fs::path(folder) / m.Name, ec))
-      return Refuse(err, (fs::path(folder) / m.Name).string() + " exists already; extract into an empty folder");
-  fs::create_directories(folder, ec);
-  if (!fs::is_directory(folder)) return Refuse(err, "cannot create the folder " + folder);
+    if (fs::exists(P(folder) / P(m.Name), ec))
+      return Refuse(err, (P(folder) / P(m.Name)).u8string() + " exists already; extract into an empty folder");
+  fs::create_directories(P(folder), ec);
+  if (!fs::is_directory(P(folder), ec)) return Refuse(err, "cannot create the folder " + folder);
 
   for (const Member& m : members) {
-    const std::string path = (fs::path(folder) / m.Name).string();
+    const std::string path = (P(folder) / P(m.Name)).u8string();
     std::vector<uint8_t> bytes;
     if (!ReadRange(pack, static_cast<uint64_t>(m.Position) - 1, static_cast<uint64_t>(m.Size), bytes))
       return Refuse(err, "cannot read the member " + m.Name + " from " + pack);

@@ -2,10 +2,8 @@
 // and a file size limit that makes writes fail even for root.
 #pragma once
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,17 +51,8 @@ inline std::vector<uint8_t> FakePe(uint32_t code, uint32_t init, uint32_t uninit
   return pe.b;
 }
 
-// Runs write() while writes beyond `bytes` into regular files fail with EFBIG, even for root.
-template <typename F>
-void WithFileSizeLimit(rlim_t bytes, F write) {
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limit = old;
-  limit.rlim_cur = bytes;
-  setrlimit(RLIMIT_FSIZE, &limit);
-  write();
-  setrlimit(RLIMIT_FSIZE, &old);
-}
+// Runs write() while writes beyond `bytes` into regular files fail, even for
+// root: a file size limit where the system has one, else the injected failure.
+void WithFileSizeLimit(uint64_t bytes, const std::function<void()>& write);
 
 }  // namespace quelo::test

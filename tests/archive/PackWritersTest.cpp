@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 
 #include "archive/ArchiveTestUtil.h"
 #include "platform/QueloError.h"
+#include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 
 namespace quelo {
@@ -28,8 +30,8 @@ TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   test::TempDir dir;
   const std::string file = dir.File("strip.ini");
   WriteAll(file, {'o', 'l', 'd'});
-  const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-  fs::permissions(file, perms);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const auto perms = fs::status(file).permissions();  // as far as the system keeps them
   test::WithFileSizeLimit(1000, [&] {
     EXPECT_NE(ErrorOf([&] { WriteFileAtomically(file, std::vector<uint8_t>(5000, 'n')); }).Number(), 0);
   });
@@ -38,6 +40,29 @@ TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   EXPECT_EQ(ReadAll(file), (std::vector<uint8_t>{'n', 'e', 'w'}));
   EXPECT_EQ(fs::status(file).permissions(), perms);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);  // no temporary files
+}
+
+// A packed program may end at position 2147483647 and no further: a program
+// whose size fields put the image's end (the gap filled with zeros) right
+// below that is written, and stops at a full disk injected after its first
+// bytes, so nothing near 2 GB is written; one byte more is refused before
+// anything is written. The earlier output stays either way.
+TEST(PackWriters, PacksUpTo2GbAreWrittenAndLargerOnesRefused) {
+  test::TempDir dir;
+  const std::vector<PackMember> members{{"a.psd", {1, 2, 3}, 0}};
+  const auto limit = static_cast<int64_t>(std::numeric_limits<int32_t>::max());
+  const int64_t imageEnd = limit - static_cast<int64_t>(SerializeArchive(members).size());
+  for (const auto& [end, number] : {std::pair{imageEnd, err::kDiskFull}, {imageEnd + 1, packerr::kTooLarge}}) {
+    WriteAll(dir.File("program"), test::FakePe(static_cast<uint32_t>(end), 0, 0, 0x200));
+    WriteAll(dir.File("packed"), {'o', 'l', 'd'});
+    {
+      test::ScopedWriteFailure failure(64 * 1024);
+      EXPECT_EQ(ErrorOf([&] { WritePackExecutable(dir.File("program"), members, dir.File("packed")); }).Number(), number)
+          << end;
+    }
+    EXPECT_EQ(ReadAll(dir.File("packed")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 2);
+  }
 }
 
 }  // namespace

@@ -112,17 +112,17 @@ class Session:
         self.previews = self.canvas("the previews", colours, name="start")
         return self.previews
 
-    def start(self, exe, title):
+    def start(self, exe, title, *args):
         """Starts exe and waits until its window shows title (the pack is loaded).
         Its output goes to a file (a pipe nobody reads could stop it); in the ASan
         build what system libraries leak is excused as in the test command."""
         self.log = os.path.join(self.work, "quelo.log")
-        env = dict(os.environ)
+        env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.work, "config"))  # a new user's settings
         if "suppressions=" not in env.get("LSAN_OPTIONS", ""):
             supp = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp"))
             env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + supp]))
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([exe], stdout=log, stderr=subprocess.STDOUT, env=env)
+            self.program = subprocess.Popen([exe, *args], stdout=log, stderr=subprocess.STDOUT, env=env)
         self.window = self.wait_window(title)
 
     def output(self):
@@ -211,6 +211,26 @@ class Session:
         for i in previews:
             run("xdotool", "mousemove", *self.previews[i].centre, "click", "--repeat", 2, "--delay", 80, 1)
 
+    def save_as(self, target):
+        """Saves the strip through the real file dialog under the name target."""
+        title = "^ビットマップを保存$"
+        self.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
+        dialog = self.wait_window(title)
+        run("xdotool", "type", "--delay", 20, target)
+        time.sleep(0.3)
+        self.key("Return")
+        # The question whether to create the file has the dialog's title.
+        asked = lambda: [w for w in visible(title) if w != dialog]  # noqa: E731
+        if not wait_until("the question", asked, 5, must=False):
+            self.check_running()
+            if dialog in visible(title):  # the first Return only closed the name completion's list
+                self.key("Return")
+            wait_until("the question whether to create the file", asked)
+        self.screenshot("save-question")
+        self.key("alt+y")  # はい(&Y)
+        self.wait_gone(title)
+        wait_until("the saved file", lambda: os.path.exists(target))
+
     def drag(self, start, end, steps=12, before_release=None):
         """Press at start, move to end in steps, optionally look, release."""
         run("xdotool", "mousemove", *start, "mousedown", 1)
@@ -248,37 +268,18 @@ def dragdrop_save(s):
         raise Failure("the marker between red and green shows %s, %s" % tuple(seen))
     s.canvas("the dropped image between them", (RED, light_blue, GREEN), (32, 48, 40), "dragdrop-after")
 
-    save_and_compare(s, ((RED, 32, 32), (light_blue, 48, 32), (GREEN, 40, 24)))
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target)
+    want = Image.new("RGB", (32 + 48 + 40, 32), WHITE)
+    for colour, box in ((RED, (0, 0, 32, 32)), (light_blue, (32, 0, 80, 32)), (GREEN, (80, 0, 120, 24))):
+        want.paste(colour, box)
+    check_bmp(target, want)
     s.finish()
 
 
-def save_and_compare(s, boxes):
-    """Saves the strip through "名前を付けて保存(&A)" and the real file dialog and
-    reads it back with Pillow: it must be these (colour, width, height) boxes in
-    a row, top-aligned on white."""
-    target, title = os.path.join(s.work, "strip.bmp"), "^ビットマップを保存$"
-    s.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
-    dialog = s.wait_window(title)
-    run("xdotool", "type", "--delay", 20, target)
-    time.sleep(0.3)
-    s.key("Return")
-    # The question whether to create the file has the dialog's title.
-    asked = lambda: [w for w in visible(title) if w != dialog]  # noqa: E731
-    if not wait_until("the question", asked, 5, must=False):
-        s.check_running()
-        if dialog in visible(title):  # the first Return only closed the name completion's list
-            s.key("Return")
-        wait_until("the question whether to create the file", asked)
-    s.screenshot("save-question")
-    s.key("alt+y")  # はい(&Y)
-    s.wait_gone(title)
-    wait_until("the saved file", lambda: os.path.exists(target))
-    want = Image.new("RGB", (sum(w for _, w, _ in boxes), max(h for _, _, h in boxes)), WHITE)
-    left = 0
-    for colour, width, height in boxes:
-        want.paste(colour, (left, 0, left + width, height))
-        left += width
-    got = Image.open(target)
+def check_bmp(path, want):
+    """The file is a BMP that Pillow reads as the picture want."""
+    got = Image.open(path)
     if got.format != "BMP" or got.size != want.size:
         raise Failure("saved %s %s, expected a BMP of %s" % (got.format, got.size, want.size))
     got = got.convert("RGB")
@@ -301,7 +302,41 @@ def canvas_reorder(s):
         raise Failure("a cancelled drag changed the strip")
     s.drag(red.at(10, 10), blue.at(40, 10))
     s.canvas("red moved behind blue", (GREEN, BLUE, RED), (40, 48, 32), "reorder-after")
-    save_and_compare(s, ((GREEN, 40, 32), (BLUE, 48, 32), (RED, 32, 32)))
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target)
+    want = Image.new("RGB", (120, 32), WHITE)
+    for colour, box in ((GREEN, (0, 0, 40, 32)), (BLUE, (40, 0, 88, 32)), (RED, (88, 0, 120, 32))):
+        want.paste(colour, box)
+    check_bmp(target, want)
+    s.finish()
+
+
+def open_folder(s):
+    """The program started on a folder of a user's icons, as "quelo ~/icons":
+    a PSD, an ICO, a PNG and a PSD cut short. The two first are double-clicked
+    into the strip, which, saved, Pillow reads as the two images on white."""
+    folder = os.path.join(s.work, "アイコン")
+    os.makedirs(folder)
+    run("convert", "-size", "32x32", "xc:#ff0000", "-depth", "8", "-compress", "RLE", os.path.join(folder, "a.psd"))
+    run("convert", "-size", "40x24", "xc:#00ff00", "-depth", "8", os.path.join(folder, "B.ICO"))
+    run("convert", "-size", "48x32", "xc:#0000ff", os.path.join(folder, "c.png"))
+    whole = os.path.join(s.work, "whole.psd")
+    run("convert", "-size", "64x64", "xc:#ffff00", "-depth", "8", "-compress", "RLE", whole)
+    with open(whole, "rb") as f, open(os.path.join(folder, "broken.psd"), "wb") as out:
+        out.write(f.read()[:300])
+    s.start(os.path.join(s.build, "quelo"), "^quelo$", folder)
+    s.previews = s.canvas("the previews", (RED, GREEN), name="folder-start")
+    if find(s.screenshot(), (255, 255, 0)):
+        raise Failure("the file cut short shows a preview")
+    s.add(0, 1)
+    s.answer("イメージの高さ", "alt+n")  # いいえ(&N)
+    s.canvas("the two images in a row on the canvas", (RED, GREEN), (32, 40))
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target)
+    want = Image.new("RGB", (72, 32), WHITE)
+    want.paste(RED, (0, 0, 32, 32))
+    want.paste(GREEN, (32, 0, 72, 24))
+    check_bmp(target, want)
     s.finish()
 
 
@@ -346,7 +381,7 @@ def full_strip(s):
     s.finish()
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip)}
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip, open_folder)}
 
 
 def docs_shot(s, path):

@@ -123,6 +123,8 @@ TEST(PsdDecoder, ShowsItsMessagesAndKeepsTheStateTheyLeave) {
   EXPECT_EQ(std::make_tuple(first.Width(), third.Width(), grey.Width()), std::make_tuple(0, 0, 0));
   EXPECT_EQ(std::make_tuple(second.Width(), second.Height(), int{second.BitCount()}), std::make_tuple(2, 2, 3));
   EXPECT_EQ(second.Pixels(), std::vector<uint8_t>(12, 0));
+  // None of them has anything to show, the blank image at its size included.
+  EXPECT_EQ(std::make_tuple(first.HasPixels(), second.HasPixels(), grey.HasPixels()), std::make_tuple(false, false, false));
   const std::string compression = "このファイルの圧縮形式には対応していません";
   EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"このファイルはPSD形式ではありません", compression, compression}));
   EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());

@@ -1,34 +1,45 @@
 #include "support/TempDir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
+
+#include "platform/Platform.h"
 
 namespace quelo::test {
 
+namespace fs = std::filesystem;
+
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quelo-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern + "/";
+  std::random_device random;
+  const fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "quelo-test-%08x", static_cast<unsigned>(random()));
+    std::error_code ec;
+    // create_directory is false for a folder that exists: another test's.
+    if (fs::create_directory(base / name, ec)) path_ = (base / name).u8string() + "/";
+  }
+  if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                               std::filesystem::perm_options::add, ec);
-  std::filesystem::remove_all(path_, ec);
+  const fs::path path = platform::FsPath(path_);
+  fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path, ec);
 }
 
 std::vector<uint8_t> ReadAll(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(platform::FsPath(fileName), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + fileName);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteAll(const std::string& fileName, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  std::ofstream out(platform::FsPath(fileName), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + fileName);
 }

@@ -1,19 +1,21 @@
 // quelo-pack run as a program, on the sample pack and on inputs it must refuse.
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <set>
 #include <sstream>
 
 #include <gtest/gtest.h>
 
+#include "archive/ArchiveTestUtil.h"
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
 #include "archive/clsQueloConfig.h"
 #include "image/clsImage.h"
+#include "platform/Platform.h"
 #include "support/RecordingDialogs.h"
+#include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "tools/PackSource.h"
 #include "tools/PackTool.h"
@@ -33,22 +35,15 @@ const char* const kSampleImages[] = {"sun.psd",  "raindrop.psd", "cloud.psd", "l
                                      "star.psd", "moon.psd",     "heart.psd", "house.psd", "bell.psd",
                                      "key.psd",  "fish.psd",     "apple.ico"};
 
-struct Result {
-  int status = -1;
-  std::string output;  // standard output and error together
-};
+using Result = test::ProgramResult;
+using test::ExeName;
+using test::RunProgram;
 
-// The arguments are paths under our own folders, which hold no single quote.
-Result RunProgram(const std::string& program, const std::vector<std::string>& args) {
-  std::string command = "'" + program + "'";
-  for (const std::string& a : args) command += " '" + a + "'";
-  Result r;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  char buffer[4096];
-  for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) r.output.append(buffer, n);
-  const int rc = pipe ? pclose(pipe) : -1;
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  return r;
+// A folder and a name joined as the tool joins them.
+fs::path P(const std::string& name) { return platform::FsPath(name); }
+
+std::string Join(const std::string& folder, const std::string& name) {
+  return (platform::FsPath(folder) / platform::FsPath(name)).u8string();
 }
 
 Result Tool(const std::vector<std::string>& args) { return RunProgram(QUELO_PACK_TOOL, args); }
@@ -62,7 +57,7 @@ void ExpectRefusal(const std::vector<std::string>& args, const std::vector<std::
 
 std::set<std::string> Names(const std::string& folder) {
   std::set<std::string> found;
-  for (const auto& e : fs::directory_iterator(folder)) found.insert(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(platform::FsPath(folder))) found.insert(e.path().filename().u8string());
   return found;
 }
 
@@ -78,11 +73,11 @@ std::string Stored(const std::string& pack, clsExePlusFiles& archive, int16_t i)
 
 class PackToolTest : public ::testing::Test {
  protected:
-  void SetUp() override { fs::copy_file(QUELO_PACK_PROBE, program); }  // keeps the program's mode
+  void SetUp() override { fs::copy_file(QUELO_PACK_PROBE, P(program)); }  // keeps the program's mode
   // A folder with the sample's images and definition, to add bad files to.
   std::string SampleCopy() {
     const std::string folder = dir.File("images");
-    fs::copy(kSample, folder);
+    fs::copy(P(kSample), P(folder));
     return folder;
   }
   std::string WriteDefinition(const std::string& text, const std::string& name = "def.txt") {
@@ -91,8 +86,8 @@ class PackToolTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  const std::string program = dir.File("program");
-  const std::string packed = dir.File("packed");
+  const std::string program = dir.File(ExeName("program"));
+  const std::string packed = dir.File(ExeName("packed"));
 };
 
 // The sample packed into the probe program, which still runs and finds its pack;
@@ -146,14 +141,14 @@ TEST_F(PackToolTest, SamplePackReadsBackMemberForMember) {
 TEST_F(PackToolTest, RepackingReplacesTheOldPack) {
   ASSERT_EQ(Tool({program, kSample, kSampleDefinition, "-o", packed}).status, 0);
   const std::string folder = SampleCopy();
-  fs::copy_file(kSample + "/star.psd", folder + "/B.psd");
-  fs::copy_file(kSample + "/star.psd", folder + "/a.psd");
+  fs::copy_file(P(kSample + "/star.psd"), P(folder + "/B.psd"));
+  fs::copy_file(P(kSample + "/star.psd"), P(folder + "/a.psd"));
   const std::string def = WriteDefinition("[pack]\nname = p\n[file star.psd]\ntitle = 星\n");
-  Result r = Tool({packed, folder, def, "-o", dir.File("again")});
+  Result r = Tool({packed, folder, def, "-o", dir.File(ExeName("again"))});
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_NE(r.output.find("already carries a pack of 14 members; the new pack replaces it"), std::string::npos);
   EXPECT_NE(r.output.find("note: a.psd has no [file] section"), std::string::npos) << r.output;
-  EXPECT_EQ(RunProgram(dir.File("again"), {}).output.rfind("16 members\n!quelo.ini\nstar.psd\na.psd\napple.ico\nB.psd\n", 0), 0u);
+  EXPECT_EQ(RunProgram(dir.File(ExeName("again")), {}).output.rfind("16 members\n!quelo.ini\nstar.psd\na.psd\napple.ico\nB.psd\n", 0), 0u);
 
   ASSERT_EQ(Tool({test::TestData("tiny-mingw.exe"), folder, def, "-o", dir.File("pe")}).status, 0);
   clsExePlusFiles pe;
@@ -161,20 +156,46 @@ TEST_F(PackToolTest, RepackingReplacesTheOldPack) {
   EXPECT_EQ(std::make_tuple(pe.ArchiveStart(), pe.FileCount(), pe.FileName(1)), std::make_tuple(0xE01, 16, std::string("star.psd")));
 }
 
+// A program of ours with a pack appended by the tool, both in a folder with a
+// Japanese name, finds its own pack through its path, the executable's headers
+// and the directory: with and without a symbol table behind its sections.
+TEST_F(PackToolTest, PackedProgramInAJapaneseFolderListsItsMembers) {
+  const std::string folder = dir.File("画像"), japanese = dir.File("日本語 フォルダ"), def = japanese + "/定義.txt";
+  fs::copy(P(kSample), P(folder));
+  fs::copy_file(P(kSample + "/moon.psd"), P(folder + "/月見.psd"));
+  fs::create_directory(P(japanese));
+  fs::copy_file(P(kSampleDefinition), P(def));
+  std::string names = "15 members\n!quelo.ini\n";
+  for (const char* name : kSampleImages) names += name + std::string("\n");
+  names += "月見.psd\n";
+  for (const std::string probe : {QUELO_PACK_PROBE, QUELO_PACK_PROBE_STRIPPED}) {
+    const std::string in = japanese + "/" + ExeName("プローブ"), out = japanese + "/" + ExeName("パック入り");
+    fs::copy_file(P(probe), P(in), fs::copy_options::overwrite_existing);
+    Result r = Tool({in, folder, def, "-o", out});
+    ASSERT_EQ(r.status, 0) << probe << "\n" << r.output;
+    EXPECT_NE(r.output.find("wrote " + out), std::string::npos) << r.output;
+    r = RunProgram(out, {});
+    EXPECT_EQ(std::make_tuple(r.status, r.output), std::make_tuple(0, names)) << probe;
+    r = Tool({"--list", out});
+    EXPECT_NE(r.output.find("\n14\t月見.psd\t"), std::string::npos) << r.output;
+  }
+}
+
 // Every refusal: status 1, its reason, and nothing written: no output, no
 // extracted member, the inputs and an existing output (the program) as they were.
 TEST_F(PackToolTest, RefusalsWriteNothing) {
   ASSERT_EQ(Tool({program, kSample, kSampleDefinition, "-o", packed}).status, 0);
-  const std::string folder = SampleCopy(), hangul = dir.File("hangul"), many = dir.File("many"), out = dir.File("out");
+  const std::string folder = SampleCopy(), hangul = dir.File("hangul"), out = dir.File("out");
   WriteAll(folder + "/garbage.psd", {'n', 'o', 't', ' ', 'a', ' ', 'p', 's', 'd'});
   const auto sun = ReadAll(kSample + "/sun.psd");
   WriteAll(folder + "/cut.psd", std::vector<uint8_t>(sun.begin(), sun.begin() + sun.size() / 2));
-  fs::create_directory(hangul);
-  fs::copy_file(kSample + "/sun.psd", hangul + "/\xED\x95\x9C.psd");  // 한.psd
-  fs::create_directory(many);
-  for (int i = 0; i < 32767; ++i) std::ofstream(many + "/i" + std::to_string(i) + ".psd");
-  fs::create_symlink(program, dir.File("link"));
-  fs::create_directory(out);
+  fs::create_directory(P(hangul));
+  fs::copy_file(P(kSample + "/sun.psd"), P(hangul + "/\xED\x95\x9C.psd"));  // 한.psd
+  std::error_code noLinks;
+  fs::create_symlink(P(program), P(dir.File("link")), noLinks);
+  if (!noLinks) fs::create_symlink("nowhere", P(dir.File("dangling")), noLinks);
+  if (noLinks) std::cout << "symbolic links cannot be made here (" << noLinks.message() << "): the link case is left out\n";
+  fs::create_directory(P(out));
   WriteAll(out + "/sun.psd", {'m', 'i', 'n', 'e'});
   auto cut = ReadAll(packed);  // a pack whose directory points past the end of the file
   cut.resize(cut.size() - 100);
@@ -186,18 +207,16 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   const auto before = Names(dir.Path());
   const std::string never = dir.File("never");
 
-  const std::pair<std::vector<std::string>, std::vector<std::string>> cases[] = {
+  std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
       {{program, dir.File("nope"), kSampleDefinition, "-o", never}, {"the folder " + dir.File("nope") + " does not exist"}},
       {{kSampleDefinition, kSample, kSampleDefinition, "-o", never}, {"neither a PE nor an ELF program"}},
       {{program, folder, kSampleDefinition, "-o", never},
-       {"garbage.psd: このファイルはPSD形式ではありません", "cannot decode " + folder + "/cut.psd",
+       {"garbage.psd: このファイルはPSD形式ではありません", "cannot decode " + Join(folder, "cut.psd"),
         "2 image(s) could not be decoded"}},
       {{program, hangul, missingImage, "-o", never}, {"missing.txt:3: the folder " + hangul + " has no file nothere.psd"}},
       {{program, hangul, onlyPack, "-o", never},
        {"\xED\x95\x9C.psd can't be stored: \"\xED\x95\x9C\" (U+D55C) has no code page 932 form"}},
-      {{program, many, onlyPack, "-o", never}, {"32768 members (the definition and 32767 images): a pack holds at most 32767"}},
       {{program, kSample, kSampleDefinition, "-o", program}, {"is the program " + program + " itself"}},
-      {{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}},
       {{program, kSample, kSampleDefinition, "-o", kSampleDefinition}, {"is the definition"}},
       {{"--list", program}, {"carries no pack"}},
       {{"--extract", packed, out}, {"sun.psd exists already"}},
@@ -205,6 +224,11 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
       {{"--extract", dir.File("cut"), dir.File("cutout")}, {}},
       {{"--extract", dir.File("evil"), dir.File("inner")}, {"\"../escape.psd\" is not a plain file name"}},
   };
+  if (!noLinks) {
+    cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}});
+    cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("dangling")},
+                     {dir.File("dangling") + ": シンボリックリンク " + dir.File("dangling") + " の指す先 nowhere がありません"}});
+  }
   for (const auto& [args, messages] : cases) ExpectRefusal(args, messages);
   EXPECT_EQ(Names(dir.Path()), before);
   EXPECT_EQ(Names(out), std::set<std::string>{"sun.psd"});
@@ -212,6 +236,54 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   EXPECT_EQ(ReadAll(program), programBytes);
   EXPECT_EQ(Tool({}).status, 2);
   EXPECT_EQ(Tool({program, kSample, kSampleDefinition}).status, 2);
+}
+
+// -o naming a link writes the file it points to, in that file's folder; the
+// link stays a link.
+TEST_F(PackToolTest, OutputThroughALinkReplacesTheLinkedFile) {
+  if (test::kWindows) GTEST_SKIP() << "symbolic links cannot be made under Wine";
+  fs::create_directory(dir.File("real"));
+  WriteAll(dir.File("real/packed"), {'o', 'l', 'd'});
+  fs::create_symlink("real/packed", dir.File("link"));
+  const Result r = Tool({program, kSample, kSampleDefinition, "-o", dir.File("link")});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_TRUE(fs::is_symlink(dir.File("link")));
+  EXPECT_EQ(RunProgram(dir.File("real/packed"), {}).output.rfind("14 members\n", 0), 0u);
+  EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"packed"});
+}
+
+// Positions count from 1: a member at the file's first byte is listed, one at
+// position 0 lies outside the file.
+TEST_F(PackToolTest, ListTakesAMemberAtTheFirstByte) {
+  WritePackExecutable(program, {{"!quelo.ini", {1, 2}, 0}, {"a.psd", {3, 4}, 0}}, packed);
+  clsExePlusFiles archive;
+  ASSERT_TRUE(archive.OpenExe(packed));
+  const int32_t first = archive.FileOffset(0);  // where the data begins
+  // The first entry's Offset field: behind the 16-byte header and the name "!quelo.ini".
+  const size_t field = static_cast<size_t>(archive.ArchiveStart() - 1 + 16 + 2 + 10);
+  const std::tuple<int32_t, int, std::string> cases[] = {
+      {1, 0, "\n0\t!quelo.ini\t1\t2\t"},
+      {0, 1, "1 member(s) lie beyond the end of the file"},
+  };
+  for (const auto& [position, status, line] : cases) {
+    auto bytes = ReadAll(packed);
+    test::PatchU32(bytes, field, static_cast<uint32_t>(position - first));
+    WriteAll(dir.File("moved"), bytes);
+    const Result r = Tool({"--list", dir.File("moved")});
+    EXPECT_EQ(r.status, status) << r.output;
+    EXPECT_NE(r.output.find(line), std::string::npos) << r.output;
+  }
+}
+
+// One image more than a pack can address is refused before anything is read.
+TEST_F(PackToolTest, RefusesMoreMembersThanAPackAddresses) {
+  if (test::kWindows) GTEST_SKIP() << "32767 files take minutes to create under Wine";
+  const std::string many = dir.File("many");
+  fs::create_directory(P(many));
+  for (int i = 0; i < 32767; ++i) std::ofstream(many + "/i" + std::to_string(i) + ".psd");
+  ExpectRefusal({program, many, WriteDefinition("[pack]\nname = p\n"), "-o", dir.File("never")},
+                {"32768 members (the definition and 32767 images): a pack holds at most 32767"});
+  EXPECT_FALSE(fs::exists(P(dir.File("never"))));
 }
 
 // The tool run in-process, its writes failing at the first byte, in the middle
@@ -228,7 +300,7 @@ TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
     EXPECT_EQ(RunPackTool({program, kSample, kSampleDefinition, "-o", dir.File("old")}, out, e), kExitRefused) << at;
     EXPECT_NE(e.str().find("No space left on device"), std::string::npos) << e.str();
     EXPECT_EQ(ReadAll(dir.File("old")), std::vector<uint8_t>({'o', 'l', 'd'})) << at;
-    EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"old", "packed", "program"})) << at;
+    EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"old", ExeName("packed"), ExeName("program")})) << at;
   }
 
   ASSERT_EQ(ExtractPack(packed, dir.File("full"), out, err), kExitOk);

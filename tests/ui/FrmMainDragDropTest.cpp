@@ -8,13 +8,46 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <cstdlib>
+#include <new>
+
 #include "ui/MainWindowHarness.h"
 #include "ui/PillowImage.h"
 
 using quelo::platform::MsgResult;
 using namespace quelo::test;
 
+// Memory running out on demand: the next allocation of exactly this many bytes
+// on this thread fails as when memory is exhausted.
 namespace {
+thread_local std::size_t failAllocationOf = 0;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (size != 0 && size == failAllocationOf) {
+    failAllocationOf = 0;
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size != 0 ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Arms the failure of an allocation of `bytes` when the watched control receives a mouse press.
+class FailAllocationOnPress : public QObject {
+ public:
+  explicit FailAllocationOnPress(std::size_t bytes) : bytes_(bytes) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) failAllocationOf = bytes_;
+    return false;
+  }
+
+ private:
+  std::size_t bytes_;
+};
 
 const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255);
 
@@ -180,6 +213,19 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(Q(m.title), Q(quelo::platform::AppTitle()));
     QCOMPARE(m.icon, quelo::platform::MsgIcon::None);
     QCOMPARE(TakeMessages(), QStringLiteral("エラー\r\nSubscript out of range\r\n9"));
+    QCOMPARE(W().lstImages->currentRow(), -1);
+
+    // Memory running out while the press finds the entry under it (the widths
+    // of the strip's 13 entries, 52 bytes): its own message, nothing selected.
+    W().RemoveStripImage(-1);
+    for (int i = 0; i < 13; ++i) DoubleClickPreview(2);
+    W().lstImages->setCurrentRow(-1);
+    FailAllocationOnPress failure(13 * sizeof(int32_t));
+    W().picMain->installEventFilter(&failure);
+    Press(5);
+    W().picMain->removeEventFilter(&failure);
+    failAllocationOf = 0;
+    QCOMPARE(TakeMessages(), QStringLiteral("エラー\r\nOut of memory\r\n7"));
     QCOMPARE(W().lstImages->currentRow(), -1);
   }
 

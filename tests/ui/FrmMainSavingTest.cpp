@@ -6,12 +6,16 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include <cerrno>
+#include <filesystem>
+
 #include "archive/PackWriters.h"
 #include "image/clsImage.h"
 #include "ui/MainWindowHarness.h"
 #include "ui/PillowImage.h"
 
 using quelo::platform::MsgResult;
+using quelo::platform::ReplaceStep;
 using namespace quelo::test;
 
 class FrmMainSavingTest : public QObject, protected MainWindowHarness {
@@ -99,6 +103,15 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
         QVERIFY(ReadAll(target) == earlier && Files() == files);
         QCOMPARE(Q(W().SaveFileName), Q(png));
       }
+    }
+    // The steps after the writes (syncing the file, renaming it into place,
+    // syncing the folder) failing in turn, through "上書き保存(&S)".
+    for (auto step : {ReplaceStep::SyncFile, ReplaceStep::Rename, ReplaceStep::SyncFolder}) {
+      const std::vector<uint8_t> earlier = ReadAll(png);
+      quelo::platform::FailReplaceStep(step, EIO);
+      W().mnuFileSave->trigger();
+      QCOMPARE(TakeMessages(), Q("ファイル " + png + " に保存できませんでした。\r\nInput/output error"));
+      QVERIFY(ReadAll(png) == earlier && Files() == files);
     }
     WriteAll(dir_->File("plain"), {1, 2, 3});
     Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
@@ -188,6 +201,45 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     DoubleClickPreview(1);
     W().mnuFileSaveAs->trigger();
     QCOMPARE(Q(dialogs_->saveRequests.back().initialName), Q(dir_->File("plain/wide.psd")));
+  }
+
+  // Saving, exporting a member and exporting an icon to a name that is a link
+  // write the file the link names, in its own folder, and the link stays. A
+  // link to nothing is refused with the message of each command; nothing is made.
+  void LinksNameTheFileThatIsWritten() {
+    namespace fs = std::filesystem;
+    const std::vector<uint8_t> hare = MakePsd(32, 32, 4, PatternPixels(32, 32, 4, 5)), earlier{'o', 'l', 'd'};
+    const std::string exe = dir_->File("quelo");
+    quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(), {{"hare.psd", hare, 0}}, exe);
+    StartIn(exe);
+    DoubleClickPreview(1);
+    fs::create_directory(dir_->File("real"));
+    fs::create_directory(dir_->File("links"));
+    const std::tuple<QAction*, int, std::string, std::string> cases[] = {
+        {W().mnuFileSaveAs, 1, "strip.bmp", "ファイル %1 に保存できませんでした。\r\n%2"},
+        {W().mnuPopPreviewsExport, 1, "hare.psd", "ファイル操作中に予期しないエラーが発生しました76%2"},
+        {W().mnuPopPreviewsExport, 2, "hare.ico", "ファイルの保存に失敗しました。\r\n%2"},
+    };
+    for (const auto& [command, filter, name, message] : cases) {
+      const std::string link = dir_->File("links/" + name), dangling = dir_->File("links/none-" + name);
+      WriteAll(dir_->File("real/" + name), earlier);
+      fs::create_symlink("../real/" + name, link);
+      fs::create_symlink("../real/none-" + name, dangling);
+      ClickPreview(1);
+      Choose(command, link, filter);
+      QVERIFY(dialogs_->messages.empty());
+      QVERIFY(fs::is_symlink(link));
+      const std::vector<uint8_t> written = ReadAll(dir_->File("real/" + name));
+      if (name == "strip.bmp") QCOMPARE(Pillow(Q(dir_->File("real/strip.bmp"))).image, CanvasImage());
+      if (name == "hare.psd") QVERIFY(written == hare);
+      if (name == "hare.ico") QCOMPARE(Pillow(Q(dir_->File("real/hare.ico"))).what, QStringLiteral("ICO RGBA"));
+
+      Choose(command, dangling, filter);
+      const std::string why = "シンボリックリンク " + dangling + " の指す先 ../real/none-" + name + " がありません";
+      QCOMPARE(TakeMessages(), Q(message).replace("%1", Q(dangling)).replace("%2", Q(why)));
+    }
+    QCOMPARE(QDir(Q(dir_->File("real"))).entryList(QDir::Files, QDir::Name),
+             (QStringList{"hare.ico", "hare.psd", "strip.bmp"}));
   }
 
   // Black behind a half-transparent image and a lower one: both and the band under

@@ -48,6 +48,8 @@ class MainWindowHarness {
   }
   void TearDownWindow() {
     platform::FailWritesAfter(-1);
+    for (auto step : {platform::ReplaceStep::SyncFile, platform::ReplaceStep::Rename, platform::ReplaceStep::SyncFolder})
+      platform::FailReplaceStep(step, 0);
     window_.reset();
     dialogs_.reset();
     platform::OverrideExecutablePath("");

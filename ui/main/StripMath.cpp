@@ -68,6 +68,15 @@ StripPlacement PlaceStrip(double frameWidth, double canvasWidth) {
   return placement;
 }
 
+void PreviewShownSize(int32_t width, int32_t height, int32_t* shownWidth, int32_t* shownHeight) {
+  *shownWidth = width;
+  *shownHeight = height;
+  if (width <= kMaxPreviewSide && height <= kMaxPreviewSide) return;
+  const double scale = std::min(double{kMaxPreviewSide} / width, double{kMaxPreviewSide} / height);
+  *shownWidth = std::clamp<int32_t>(static_cast<int32_t>(std::lround(width * scale)), 1, kMaxPreviewSide);
+  *shownHeight = std::clamp<int32_t>(static_cast<int32_t>(std::lround(height * scale)), 1, kMaxPreviewSide);
+}
+
 int32_t ProgressPercent(int32_t total, int32_t current) {
   if (total <= 0) return 0;
   const int64_t p = static_cast<int64_t>(current) * 100 / total;

@@ -4,6 +4,7 @@
 // Entry widths are the Width of the image of each entry, left to right.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,9 +59,14 @@ std::string ProgressText(int32_t total, int32_t current, const std::string& text
 
 // Preview panel: its outer width for the widest image, and the scroll bar's
 // left edge inside it (the panel's 2-pixel border on each side is included).
+// The panel grows no wider than a preview of kMaxPreviewSide pixels needs.
+constexpr int32_t kMaxPreviewSide = 256;
 inline int32_t PreviewPanelWidth(int32_t widestImage, int32_t scrollBarWidth) {
-  return widestImage + 2 + 6 + scrollBarWidth;
+  return std::min(widestImage, kMaxPreviewSide) + 2 + 6 + scrollBarWidth;
 }
+// The size a preview shows an image at: its own up to kMaxPreviewSide a side,
+// scaled down with its aspect kept beyond that, never below one pixel a side.
+void PreviewShownSize(int32_t width, int32_t height, int32_t* shownWidth, int32_t* shownHeight);
 inline int32_t PreviewScrollBarLeft(int32_t panelWidth, int32_t scrollBarWidth) {
   return panelWidth - scrollBarWidth - 4;
 }

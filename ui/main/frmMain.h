@@ -128,6 +128,8 @@ class frmMain : public QMainWindow {
   void PaintPreviews(QPainter& painter, const QRect& exposed);
   // The picture preview Index shows; valid until the next call.
   const QImage& PreviewPicture(int16_t Index);
+  // Image Index drawn whole at its own size, on its preview's colour.
+  QImage ImagePicture(int16_t Index) const;
   bool picPreviews_KeyDown(const QKeyEvent& event);
   bool MovePreviewSelection(int step);
   void ScrollPreviewIntoView(int16_t Index);

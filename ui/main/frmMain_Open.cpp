@@ -4,6 +4,7 @@
 // only once the new one is known to open.
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMenu>
@@ -68,7 +69,7 @@ std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::s
 }
 
 bool frmMain::OpenPath(const std::string& path, bool askFirst) {
-  const std::string full = Utf8(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
+  const std::string full = Utf8(QDir::cleanPath(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
   std::string why;
   std::unique_ptr<LoadedPack> pack = PreparePack(full, &why);
   if (!pack) {

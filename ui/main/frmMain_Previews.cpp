@@ -101,20 +101,29 @@ void frmMain::PaintPreviews(QPainter& painter, const QRect& exposed) {
 const QImage& frmMain::PreviewPicture(int16_t Index) {
   for (const auto& [k, picture] : previewPictures_)
     if (k == Index) return picture;
-  // Drawn on the colour the preview was given when it was loaded: blending over
-  // that colour is what Show does with it as BackColor.
   const PreviewElement e = picPreview[static_cast<size_t>(Index)];
-  QImage picture;
-  if (e.width > 0 && e.height > 0) picture = QImage(e.width, e.height, QImage::Format_RGB32);
-  if (!picture.isNull()) {
-    const uint32_t back = picPreview.BackColour(Index);
-    picture.fill(PictureBox::ToQRgb(back & 0x80000000u ? platform::GetSysColor(static_cast<int>(back & 0xFFFFFFu))
-                                                       : back & 0xFFFFFFu));
-    PictureSurface surface(picture);
-    PackImage(Index).ShowEx(surface, 0, 0);
-  }
+  QImage picture = ImagePicture(Index);
+  // A large image is shown scaled down to the preview's size.
+  if (!picture.isNull() && picture.size() != QSize(e.width, e.height))
+    picture = picture.scaled(e.width, e.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   previewPictures_.emplace_back(Index, std::move(picture));
   return previewPictures_.back().second;
+}
+
+QImage frmMain::ImagePicture(int16_t Index) const {
+  if (Index < 1 || Index > PackImageCount()) return QImage();
+  const clsImage& image = PackImage(Index);
+  QImage picture;
+  if (image.Width() > 0 && image.Height() > 0) picture = QImage(image.Width(), image.Height(), QImage::Format_RGB32);
+  if (picture.isNull()) return picture;
+  // Drawn on the colour the preview was given when it was loaded: blending over
+  // that colour is what Show does with it as BackColor.
+  const uint32_t back = picPreview.BackColour(Index);
+  picture.fill(PictureBox::ToQRgb(back & 0x80000000u ? platform::GetSysColor(static_cast<int>(back & 0xFFFFFFu))
+                                                     : back & 0xFFFFFFu));
+  PictureSurface surface(picture);
+  image.ShowEx(surface, 0, 0);
+  return picture;
 }
 
 void frmMain::DrawPreviewFrame(int16_t Index) {

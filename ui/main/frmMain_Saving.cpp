@@ -104,7 +104,7 @@ void frmMain::mnuEditCopy_Click() { PutOnClipboard(picMain->Image()); }
 
 void frmMain::mnuPopPreviewsCopy_Click() {
   if (SelectedPreview < 1 || SelectedPreview > PackImageCount()) return;
-  PutOnClipboard(PreviewPicture(SelectedPreview));
+  PutOnClipboard(ImagePicture(SelectedPreview));
 }
 
 void frmMain::mnuPopPreviewsExport_Click() {

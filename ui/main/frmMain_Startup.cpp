@@ -76,6 +76,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
   CreateMenus();
   CreateControls();
+  // Folders and pack files from a file manager.
+  setAcceptDrops(true);
   // The client area is 652 x 456 pixels; the menu bar sits above it.
   resize(652, 456 + menuBar()->sizeHint().height());
 }
@@ -253,7 +255,9 @@ void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
                : NextPreviewTop(picPreview.Top(k - 1), picPreview[static_cast<size_t>(k - 1)].height, CaptionHeight);
     // The preview is drawn from the image whenever it comes into view, on the
     // colour it has now.
-    picPreview.Append(top, image.Width(), image.Height(), StripBackColor);
+    int32_t shownWidth = 0, shownHeight = 0;
+    PreviewShownSize(image.Width(), image.Height(), &shownWidth, &shownHeight);
+    picPreview.Append(top, shownWidth, shownHeight, StripBackColor);
   }
   {
     // The new range starts at the top: nothing of the old panel scrolls.
