@@ -62,10 +62,10 @@ bool FileExist(const std::string& fileName, const std::string& caller);
 // case, sorted alphabetically without regard to case. Names only.
 std::vector<std::string> ListFilesWithExtension(const std::string& folder,
                                                 const std::string& extension);
-// As ListFilesWithExtension, for any of several extensions, in one sorted list.
+// As ListFilesWithExtension, for files matching any of the extensions, in one sorted list.
 std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
 
-// ---- File names and file operations ----
+// ---- File names and file operations -----------------------------------------
 
 // Opens a file by its UTF-8 name, as std::fopen does (wide names on Windows).
 std::FILE* OpenFile(const std::string& fileName, const char* mode);
@@ -150,11 +150,32 @@ struct SaveDialogResult {
   int filterIndex = 1;  // the filter the user ended on, 1-based
 };
 
+struct OpenDialogRequest {
+  std::string title;
+  std::string filter;  // "Description|*.ext|Description|*.ext"; "*" takes any file
+  std::string initialFolder;
+};
+
+struct FolderDialogRequest {
+  std::string title;
+  std::string initialFolder;
+};
+
+struct OpenDialogResult {
+  bool accepted = false;
+  std::string fileName;  // the file or folder chosen
+};
+
 class IDialogs {
  public:
   virtual ~IDialogs() = default;
   virtual MsgResult MessageBox(const MessageBoxRequest& request) = 0;
   virtual SaveDialogResult SaveFileDialog(const SaveDialogRequest& request) = 0;
+  // Chooses an existing file; not accepted on Cancel, which is all a program
+  // without windows can answer.
+  virtual OpenDialogResult OpenFileDialog(const OpenDialogRequest&) { return {}; }
+  // Chooses an existing folder; not accepted on Cancel.
+  virtual OpenDialogResult FolderDialog(const FolderDialogRequest&) { return {}; }
   // Starts on colour (0x00BBGGRR); returns false on Cancel, otherwise sets colour.
   virtual bool ColorDialog(uint32_t& colour) = 0;
 };
@@ -177,5 +198,13 @@ MsgResult ShowMessage(const std::string& text, MsgIcon icon = MsgIcon::None);
 // bytes it grants; fewer than count means: write those, then fail.
 void FailWritesAfter(int64_t bytes);
 size_t TakeWriteAllowance(size_t count);
+
+// The steps of replacing a file that come after its writes.
+enum class ReplaceStep { SyncFile, Rename, SyncFolder };
+// FailReplaceStep(step, e): the next time `step` comes, it fails with errno
+// value e instead of being done; e = 0 switches that off again.
+void FailReplaceStep(ReplaceStep step, int errnoValue);
+// The failure injected for `step`, used up by this call; 0 when there is none.
+int TakeReplaceStepFailure(ReplaceStep step);
 
 }  // namespace quelo::platform
