@@ -299,6 +299,28 @@ def check_bmp(path, want):
         raise Failure("saved pixel %s is %s, expected %s" % (at, got.getpixel(at), want.getpixel(at)))
 
 
+def canvas_reorder(s):
+    """An image of the strip dragged along the canvas: with Escape before the
+    release nothing moves; dropped over the right half of the last image, it
+    moves behind it, and the saved BMP has the new order."""
+    s.start_pack("並べ替え", [(32, 32, "#ff0000"), (40, 32, "#00ff00"), (48, 32, "#0000ff")])
+    s.add(0, 1, 2)
+    red, green, blue = s.canvas("three images in a row", (RED, GREEN, BLUE), (32, 40, 48))
+    s.drag(red.at(10, 10), blue.at(40, 10), before_release=lambda: s.key("Escape"))
+    time.sleep(0.5)
+    if s.canvas("the strip", (RED, GREEN, BLUE), name="reorder-cancelled", timeout=0, must=False) != [red, green, blue]:
+        raise Failure("a cancelled drag changed the strip")
+    s.drag(red.at(10, 10), blue.at(40, 10))
+    s.canvas("red moved behind blue", (GREEN, BLUE, RED), (40, 48, 32), "reorder-after")
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target)
+    want = Image.new("RGB", (120, 32), WHITE)
+    for colour, box in ((GREEN, (0, 0, 40, 32)), (BLUE, (40, 0, 88, 32)), (RED, (88, 0, 120, 32))):
+        want.paste(colour, box)
+    check_bmp(target, want)
+    s.finish()
+
+
 def open_folder(s):
     """The program started on a folder of a user's icons, as "quelo ~/icons":
     a PSD, an ICO, a PNG and a PSD cut short. The two first are double-clicked
@@ -390,7 +412,10 @@ def full_strip(s):
     s.finish(unsaved=True)
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip, open_folder, close_unsaved)}
+
+
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip, open_folder,
+                                     close_unsaved)}
 
 
 def docs_shot(s, path):

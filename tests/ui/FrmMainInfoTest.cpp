@@ -4,6 +4,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QWindow>
+
+#include <algorithm>
 #include <QtTest>
 
 #include "archive/PackWriters.h"
@@ -75,6 +78,37 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     ChooseFromMenu(Find<QMenu>("mnuFile"), Find<QAction>("mnuFileEnd"));
     QVERIFY(!W().isVisible() && FileWindows().isEmpty());
     QTRY_VERIFY(!first && !second);  // released
+  }
+
+  // Property windows stand on their own: no owner and no window they stay above,
+  // so minimising one leaves the main window and the others alone; they still
+  // open in a cascade, 24 pixels apart, with the program's icon, and go when
+  // the main window goes, also without a close.
+  void FilePropertyWindowsAreIndependentTopLevelWindows() {
+    StartArchive();
+    W().show();
+    for (int k : {1, 2}) {
+      ClickPreview(k);
+      ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    }
+    QList<frmAbout*> windows = FileWindows();
+    QCOMPARE(windows.size(), 2);
+    std::sort(windows.begin(), windows.end(), [](frmAbout* a, frmAbout* b) { return a->y() < b->y(); });
+    QCOMPARE(windows[1]->pos() - windows[0]->pos(), QPoint(24, 24));
+    const QImage icon(QStringLiteral(QUELO_SOURCE_DIR "/packaging/quelo.png"));
+    for (frmAbout* w : windows) {
+      QVERIFY(w->isWindow() && !w->parentWidget());
+      QVERIFY(w->windowHandle() && !w->windowHandle()->transientParent());
+      QCOMPARE(w->windowType(), Qt::Window);
+      QCOMPARE(w->picIcon->Point(24, 24), quelo::ui::PictureBox::FromQRgb(icon.pixel(24, 24)));
+    }
+    windows[0]->showMinimized();
+    QVERIFY(windows[0]->isMinimized() && !windows[1]->isMinimized() && !W().isMinimized());
+
+    QPointer<frmAbout> first = windows[0], second = windows[1];
+    window_.reset();
+    QVERIFY(FileWindows().isEmpty());
+    QTRY_VERIFY(!first && !second);
   }
 
   // A pack from the folder: the window is given the file's full path.
