@@ -132,11 +132,15 @@ bool clsImage::ReadPNG() {
       }
       if (!CheckImageSize(width, height)) return false;
     }
+    ended = std::memcmp(type, "IEND", 4) == 0;
+    const bool isData = std::memcmp(type, "IDAT", 4) == 0;
+    compressed += isData ? static_cast<uint64_t>(length) : 0;
+    // An empty IDAT adds nothing, and stb_image, meeting one first, would copy
+    // its no bytes from a null buffer.
+    if (isData && length == 0) continue;
     PutBe32(data, static_cast<uint32_t>(length));
     data.insert(data.end(), type, type + 4);
     data.insert(data.end(), body, body + length + 4);
-    if (std::memcmp(type, "IDAT", 4) == 0) compressed += static_cast<uint64_t>(length);
-    ended = std::memcmp(type, "IEND", 4) == 0;
   }
 
   // The largest block a sound decode of this image asks for: the inflated rows

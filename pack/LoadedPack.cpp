@@ -70,7 +70,9 @@ bool LoadedPack::SetArchive(const std::string& fileName) {
 
 void LoadedPack::SetFolder(const std::string& folder) {
   source_ = folder;
-  if (source_.empty() || source_.back() != platform::kPathSeparator) source_ += platform::kPathSeparator;
+  // "/" ends a folder name on Windows too.
+  if (source_.empty() || (source_.back() != '/' && source_.back() != platform::kPathSeparator))
+    source_ += platform::kPathSeparator;
   kind_ = SourceKind::Folder;
   archive_ = clsExePlusFiles();
   folderFiles_ = platform::ListFilesWithExtensions(source_, ImageExtensions());

@@ -219,11 +219,11 @@ class Session:
         for i in previews:
             run("xdotool", "mousemove", *self.previews[i].centre, "click", "--repeat", 2, "--delay", 80, 1)
 
-    def save_as(self, target, menu=True):
+    def save_as(self, target, from_menu=True):
         """Saves the strip through the real file dialog under the name target;
-        the dialog is opened here, or by what was done before when not menu."""
+        the dialog is opened from the menu, or is already on its way."""
         title = "^ビットマップを保存$"
-        if menu:
+        if from_menu:
             self.menu("f", "a")  # ファイル(&F), 名前を付けて保存(&A)
         dialog = self.wait_window(title)
         run("xdotool", "type", "--delay", 20, target)
@@ -299,6 +299,28 @@ def check_bmp(path, want):
         raise Failure("saved pixel %s is %s, expected %s" % (at, got.getpixel(at), want.getpixel(at)))
 
 
+def canvas_reorder(s):
+    """An image of the strip dragged along the canvas: with Escape before the
+    release nothing moves; dropped over the right half of the last image, it
+    moves behind it, and the saved BMP has the new order."""
+    s.start_pack("並べ替え", [(32, 32, "#ff0000"), (40, 32, "#00ff00"), (48, 32, "#0000ff")])
+    s.add(0, 1, 2)
+    red, green, blue = s.canvas("three images in a row", (RED, GREEN, BLUE), (32, 40, 48))
+    s.drag(red.at(10, 10), blue.at(40, 10), before_release=lambda: s.key("Escape"))
+    time.sleep(0.5)
+    if s.canvas("the strip", (RED, GREEN, BLUE), name="reorder-cancelled", timeout=0, must=False) != [red, green, blue]:
+        raise Failure("a cancelled drag changed the strip")
+    s.drag(red.at(10, 10), blue.at(40, 10))
+    s.canvas("red moved behind blue", (GREEN, BLUE, RED), (40, 48, 32), "reorder-after")
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target)
+    want = Image.new("RGB", (120, 32), WHITE)
+    for colour, box in ((GREEN, (0, 0, 40, 32)), (BLUE, (40, 0, 88, 32)), (RED, (88, 0, 120, 32))):
+        want.paste(colour, box)
+    check_bmp(target, want)
+    s.finish()
+
+
 def open_folder(s):
     """The program started on a folder of a user's icons, as "quelo ~/icons":
     a PSD, an ICO, a PNG and a PSD cut short. The two first are double-clicked
@@ -326,6 +348,27 @@ def open_folder(s):
     want.paste(GREEN, (32, 0, 72, 24))
     check_bmp(target, want)
     s.finish()
+
+
+def close_unsaved(s):
+    """Closing with a strip never saved asks first (the title marks the change);
+    はい(&Y) opens the save dialog, the BMP is written and the program ends."""
+    s.start_pack("未保存", [(32, 32, "#ff0000"), (16, 32, "#0000ff")])
+    s.add(0, 1)
+    s.canvas("two images in a row", (RED, BLUE), (32, 16))
+    if not visible(r"^Quelo - \[E2E 未保存\] \*$"):
+        raise Failure("the title does not mark the changed strip")
+    s.menu("f", "x")
+    s.wait_window(UNSAVED)
+    s.screenshot("unsaved-question")
+    s.key("alt+y")  # はい(&Y)
+    target = os.path.join(s.work, "strip.bmp")
+    s.save_as(target, from_menu=False)
+    s.ended()
+    want = Image.new("RGB", (48, 32), WHITE)
+    want.paste(RED, (0, 0, 32, 32))
+    want.paste(BLUE, (32, 0, 48, 32))
+    check_bmp(target, want)
 
 
 def height_and_drag_out(s):
@@ -369,27 +412,10 @@ def full_strip(s):
     s.finish(unsaved=True)
 
 
-def close_unsaved(s):
-    """Closing with a strip never saved asks first (the title marks the change);
-    はい(&Y) opens the save dialog, the BMP is written and the program ends."""
-    s.start_pack("未保存", [(32, 32, "#ff0000"), (16, 32, "#0000ff")])
-    s.add(0, 1)
-    s.canvas("two images in a row", (RED, BLUE), (32, 16))
-    if not visible(r"^Quelo - \[E2E 未保存\] \*$"):
-        raise Failure("the title does not mark the changed strip")
-    s.menu("f", "x")
-    s.wait_window(UNSAVED)
-    s.screenshot("unsaved-question")
-    s.key("alt+y")  # はい(&Y)
-    target = os.path.join(s.work, "strip.bmp")
-    s.save_as(target, menu=False)
-    s.ended()
-    want = Image.new("RGB", (48, 32), BLUE)
-    want.paste(RED, (0, 0, 32, 32))
-    check_bmp(target, want)
 
 
-SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, full_strip, open_folder, close_unsaved)}
+SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip, open_folder,
+                                     close_unsaved)}
 
 
 def docs_shot(s, path):

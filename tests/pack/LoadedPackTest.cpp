@@ -2,15 +2,13 @@
 // Pillow, an archive appended to this test program, and the sources refused.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "archive/PackWriters.h"
 #include "pack/LoadedPack.h"
+#include "platform/Platform.h"
 #include "support/PsdWriter.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
@@ -20,11 +18,7 @@ namespace {
 
 bool Make(const std::string& command) { return std::system(command.c_str()) == 0; }
 
-std::string SelfPath() {
-  char buffer[PATH_MAX] = {};
-  const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-}
+std::string SelfPath() { return platform::ExeFileName(); }
 
 std::string Names(const LoadedPack& pack) {
   std::string names;

@@ -341,8 +341,8 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
       {"rgb.psd", "psd_rgb_37x29.psd", "rgb.psd", "PSD 37x29 RGB"},
   };
   const std::string folder = dir.File("icons"), out = dir.File("out");
-  fs::create_directory(folder);
-  for (const Case& c : cases) fs::copy_file(test::TestData(c.data), folder + "/" + c.source);
+  fs::create_directory(P(folder));
+  for (const Case& c : cases) fs::copy_file(P(test::TestData(c.data)), P(folder + "/" + c.source));
   const std::string def = WriteDefinition("[pack]\nname = p\n[file icon.png]\ntitle = アイコン\n");
   const Result built = Tool({program, folder, def, "-o", packed});
   ASSERT_EQ(built.status, 0) << built.output;
@@ -364,6 +364,7 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
     clsImage image;
     ASSERT_TRUE(image.LoadFile(member));
     EXPECT_EQ(image.Pixels(), expected) << c.member;
+    if (test::kWindows) continue;  // ImageMagick and Pillow are Linux programs; the pixels are checked above
     // ImageMagick would otherwise take the colours as matted against white.
     EXPECT_EQ(RunProgram("/usr/bin/convert", {"-define", "psd:alpha-unblend=off", member + "[0]", "rgba:" + member + ".im"}).status, 0);
     EXPECT_EQ(ReadAll(member + ".im"), expected) << c.member;
@@ -377,7 +378,7 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
   ASSERT_TRUE(config.LoadConfig(packed, archive.FileOffset(0)));
   EXPECT_EQ(config.FileTitle(config.GetIndex("icon.psd")), "アイコン");
 
-  fs::copy_file(test::TestData("psd_rgb_37x29.psd"), folder + "/icon.psd");
+  fs::copy_file(P(test::TestData("psd_rgb_37x29.psd")), P(folder + "/icon.psd"));
   ExpectRefusal({program, folder, def, "-o", dir.File("never")}, {folder + ": two images would be stored as icon.psd"});
 }
 

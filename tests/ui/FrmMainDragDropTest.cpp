@@ -88,6 +88,30 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
   QImage Shown() { return W().picMain->grab().toImage(); }
   QColor Shown(int x, int y) { return Shown().pixelColor(x, y); }
   void Press(int x, Qt::MouseButton button = Qt::LeftButton) { QTest::mousePress(W().picMain, button, {}, QPoint(x, 5)); }
+  // Presses canvas x and moves past the drag distance, as a user starts a drag:
+  // what the drag carries.
+  const QMimeData* DragStripImage(int x) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier drags
+    QTimer::singleShot(0, this, [] { QDrag::cancel(); });  // offscreen the drag ends at once anyway
+    Press(x);
+    QTest::mouseMove(W().picMain, QPoint(x + QApplication::startDragDistance(), 5));
+    const auto drags = W().picMain->findChildren<QDrag*>();
+    return drags.isEmpty() ? nullptr : drags.last()->mimeData();
+  }
+  // The strip as the canvas shows it: one letter per entry, read from the
+  // colours at the left and right edges of each (a red 32, b green 40, c blue 48).
+  QString ShownOrder() {
+    const QImage shown = Shown();
+    QString order;
+    for (int x = 0; x < shown.width();) {
+      const QColor left = shown.pixelColor(x, 0);
+      const int w = left == kRed ? 32 : left == kGreen ? 40 : 48;
+      order += left == kRed ? 'a' : left == kGreen ? 'b' : left == kBlue ? 'c' : '?';
+      if (shown.pixelColor(std::min(x + w, shown.width()) - 1, 31) != left) order += '!';
+      x += w;
+    }
+    return order;
+  }
   // The selected list row and the selected preview.
   QString Selection() { return QStringLiteral("%1 %2").arg(W().lstImages->currentRow()).arg(W().SelectedPreview); }
 
@@ -235,6 +259,56 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(file.what, QStringLiteral("PNG RGB"));
     QCOMPARE(file.image, W().picMain->Image().convertToFormat(QImage::Format_ARGB32));
     QCOMPARE(W().lstImages->currentRow(), 1);
+  }
+
+  // A press and a move on an image drag it: dropped on the canvas it moves to
+  // the gap under the pointer, where the marker showed, and stays selected; its
+  // own two gaps change nothing. The drag carries the picture as well.
+  void ImageDraggedAlongTheCanvasMovesToTheGap() {
+    StartRgb({});
+    struct Case { int pressX, dropX; const char* order; int selected; };
+    for (const Case& c : {Case{5, 100, "bca", 2}, {100, 5, "cab", 0}, {5, 60, "bac", 1}, {110, 40, "acb", 1},
+                          {50, 40, "abc", 1}, {50, 75, "abc", 1}}) {
+      W().RemoveStripImage(-1);
+      for (int k : {1, 2, 3}) DoubleClickPreview(k);
+      const QMimeData* data = DragStripImage(c.pressX);
+      QVERIFY(data && data->hasImage());
+      QVERIFY(DragOver(c.dropX, *data));
+      QVERIFY(Shown() != W().picMain->Image());  // the marker
+      QVERIFY(Send<QDropEvent>(c.dropX, *data));
+      QCOMPARE(ShownOrder(), QString(c.order));
+      QCOMPARE(Shown(), W().picMain->Image());  // no marker left
+      QString lines = ListLines();
+      QCOMPARE(lines.remove(QStringLiteral(".psd")).remove(' '), QString(c.order));
+      QCOMPARE(W().lstImages->currentRow(), c.selected);
+    }
+  }
+
+  // Dragged onto the frame (the marker goes; the drop there is in the
+  // end-to-end run), cancelled (the drag leaves), or coming from another
+  // process or an entry the strip no longer has: no move and no marker.
+  void ImageDragsThatEndElsewhereChangeNothing() {
+    StartRgb({1, 2, 3});
+    const QMimeData* data = DragStripImage(5);
+    QVERIFY(data);
+    QVERIFY(DragOver(100, *data));
+    QVERIFY(!Send<QDragEnterEvent>(5, *data, false, W().picMainFrame));
+    QCOMPARE(Shown(), W().picMain->Image());
+    QVERIFY(DragOver(100, *data));
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(W().picMain, &leave);
+    QCOMPARE(Shown(), W().picMain->Image());
+    QCOMPARE(ShownOrder(), QStringLiteral("abc"));
+    QMimeData foreign, stale;
+    const QByteArray pid = QByteArray::number(QCoreApplication::applicationPid());
+    foreign.setData(QStringLiteral("application/x-quelo-strip"), QByteArray::number(QCoreApplication::applicationPid() + 1) + " 0");
+    stale.setData(QStringLiteral("application/x-quelo-strip"), pid + " 3");
+    for (const QMimeData* d : {&foreign, &stale}) {
+      QVERIFY(!Send<QDragEnterEvent>(100, *d, false));
+      Send<QDropEvent>(100, *d, false);
+    }
+    QCOMPARE(ShownOrder(), QStringLiteral("abc"));
+    QCOMPARE(ListLines(), QStringLiteral("a.psd b.psd c.psd"));
   }
 
   // The canvas centred from the start also when a message shows during loading;

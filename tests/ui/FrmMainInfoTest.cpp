@@ -4,6 +4,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QWindow>
+
+#include <algorithm>
 #include <QtTest>
 
 #include "archive/PackWriters.h"
@@ -55,13 +58,13 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
   // "quelo の終了(&X)" closes them with the main window.
   void FilePropertyWindowsOpenPerRequestAndCloseWithTheMainWindow() {
     const std::string exe = StartArchive();
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QVERIFY(FileWindows().isEmpty());
 
     ClickPreview(1, Qt::RightButton);
-    ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsProperty);
+    ChooseFromMenu(Find<QMenu>("mnuPopPreviews"), Find<QAction>("mnuPopPreviewsProperty"));
     ClickPreview(2);
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QStringList members;  // the archive section of each window, up to the offset
     for (frmAbout* w : FileWindows()) {
       QVERIFY(!w->isModal());
@@ -72,9 +75,40 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     QCOMPARE(members, (QStringList{lines.arg("a.psd").arg(1), lines.arg("b.psd").arg(2)}));
 
     QPointer<frmAbout> first = FileWindows()[0], second = FileWindows()[1];
-    ChooseFromMenu(W().mnuFile, W().mnuFileEnd);
+    ChooseFromMenu(Find<QMenu>("mnuFile"), Find<QAction>("mnuFileEnd"));
     QVERIFY(!W().isVisible() && FileWindows().isEmpty());
     QTRY_VERIFY(!first && !second);  // released
+  }
+
+  // Property windows stand on their own: no owner and no window they stay above,
+  // so minimising one leaves the main window and the others alone; they still
+  // open in a cascade, 24 pixels apart, with the program's icon, and go when
+  // the main window goes, also without a close.
+  void FilePropertyWindowsAreIndependentTopLevelWindows() {
+    StartArchive();
+    W().show();
+    for (int k : {1, 2}) {
+      ClickPreview(k);
+      ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    }
+    QList<frmAbout*> windows = FileWindows();
+    QCOMPARE(windows.size(), 2);
+    std::sort(windows.begin(), windows.end(), [](frmAbout* a, frmAbout* b) { return a->y() < b->y(); });
+    QCOMPARE(windows[1]->pos() - windows[0]->pos(), QPoint(24, 24));
+    const QImage icon(QStringLiteral(QUELO_SOURCE_DIR "/packaging/quelo.png"));
+    for (frmAbout* w : windows) {
+      QVERIFY(w->isWindow() && !w->parentWidget());
+      QVERIFY(w->windowHandle() && !w->windowHandle()->transientParent());
+      QCOMPARE(w->windowType(), Qt::Window);
+      QCOMPARE(w->picIcon->Point(24, 24), quelo::ui::PictureBox::FromQRgb(icon.pixel(24, 24)));
+    }
+    windows[0]->showMinimized();
+    QVERIFY(windows[0]->isMinimized() && !windows[1]->isMinimized() && !W().isMinimized());
+
+    QPointer<frmAbout> first = windows[0], second = windows[1];
+    window_.reset();
+    QVERIFY(FileWindows().isEmpty());
+    QTRY_VERIFY(!first && !second);
   }
 
   // A pack from the folder: the window is given the file's full path.
@@ -82,7 +116,7 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     const std::vector<uint8_t> psd = SolidPsd(8, 8, 0xFF);
     StartLoose({{"a.psd", psd}});
     ClickPreview(1);
-    ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+    ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     QCOMPARE(FileWindows().size(), 1);
     QCOMPARE(FileWindows()[0]->InfoText().section("\r\n", -3),
              QStringLiteral("[ ファイル名 ] %1\r\n[   サイズ   ] %2bytes\r\n").arg(Q(dir_->File("a.psd"))).arg(psd.size()));
@@ -103,13 +137,13 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
                   .arg(about.picIcon->Point(24, 24) == quelo::ui::PictureBox::FromQRgb(icon.pixel(24, 24)));
       QTest::mouseClick(about.cmdOK, Qt::LeftButton);
     };
-    LookAtModalWindow([&] { QTest::mouseClick(W().imgBanner, Qt::LeftButton, {}, QPoint(10, 100)); }, look);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpAbout); }, look);
+    LookAtModalWindow([&] { QTest::mouseClick(Find<quelo::ui::PictureBox>("imgBanner"), Qt::LeftButton, {}, QPoint(10, 100)); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpAbout")); }, look);
     Activate();
     LookAtModalWindow([&] { Key(QKeyCombination(Qt::Key_F1)); }, look);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuHelp, W().mnuHelpPackInfo); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpPackInfo")); }, look);
     ClickPreview(1, Qt::RightButton);
-    LookAtModalWindow([&] { ChooseFromMenu(W().mnuPopPreviews, W().mnuPopPreviewsPackProperty); }, look);
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuPopPreviews"), Find<QAction>("mnuPopPreviewsPackProperty")); }, look);
     const QString version = "quelo のバージョン情報||1|1";
     const QString pack = "パッケージ テストパック の情報|[パッケージ名] テストパック|1|1";
     QCOMPARE(seen, (QStringList{version, version, version, pack, pack}));

@@ -69,6 +69,12 @@ class MainWindowHarness {
     StartIn(dir_->File("quelo"));
   }
   ui::frmMain& W() { return *window_; }
+  // A control or menu entry of the window by its name, as the window's own
+  // tests reach what they need without being let into the class.
+  template <class T>
+  T* Find(const char* name) {
+    return W().findChild<T*>(QString::fromLatin1(name));
+  }
 
   // The pack's display names and the strip's lines, each joined with spaces.
   QString Names() {

@@ -33,6 +33,17 @@ TEST(StripMath, ItemAtFindsTheEntryUnderX) {
   EXPECT_EQ(StripItemAt({}, 10), 0);
 }
 
+// An entry dropped into a gap: its own two gaps change nothing; gaps to its
+// right count before it is taken out. Entries and gaps that don't exist: -1.
+TEST(StripMath, MoveTargetIsTheGapWithTheEntryTakenOut) {
+  struct Case { int32_t count, from, gap; int16_t target; };
+  for (const Case& c : std::vector<Case>{{3, 0, 0, -1}, {3, 0, 1, -1}, {3, 0, 2, 1}, {3, 0, 3, 2},
+                                         {3, 2, 0, 0}, {3, 2, 1, 1}, {3, 2, 2, -1}, {3, 2, 3, -1},
+                                         {3, 1, 3, 2}, {3, 1, 0, 0}, {1, 0, 1, -1},
+                                         {3, 3, 0, -1}, {3, -1, 2, -1}, {3, 0, 4, -1}, {3, 1, -1, -1}})
+    EXPECT_EQ(StripMoveTarget(c.count, c.from, c.gap), c.target) << c.count << ' ' << c.from << ' ' << c.gap;
+}
+
 TEST(StripMath, CanvasIsCentredOrScrolledWithinLimits) {
   EXPECT_EQ(PlaceStrip(401, 96).left, 152);  // odd room left over: the half pixel goes
   EXPECT_TRUE(PlaceStrip(400, 390).scrolls);  // the margins don't fit

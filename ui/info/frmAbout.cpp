@@ -102,11 +102,14 @@ QFont frmAbout::InfoFont() {
 }
 
 void frmAbout::Form_Load() {
-  const QIcon icon = parentWidget() ? parentWidget()->window()->windowIcon() : QApplication::windowIcon();
-  setWindowIcon(icon);
-  DrawIcon(picIcon, icon);
+  SetIcon(parentWidget() ? parentWidget()->window()->windowIcon() : QApplication::windowIcon());
   lblVersion->setText(
       VersionLine(platform::VersionMajor(), platform::VersionMinor(), platform::VersionRevision()));
+}
+
+void frmAbout::SetIcon(const QIcon& icon) {
+  setWindowIcon(icon);
+  DrawIcon(picIcon, icon);
 }
 
 // ---- Version texts ----------------------------------------------------------

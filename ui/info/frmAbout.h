@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QIcon>
 #include <QSize>
 #include <QString>
 
@@ -45,6 +46,10 @@ class frmAbout : public QDialog {
   static QString GetAppBuildStr(int major, int minor, int revision);
   // The text of lblVersion: "Version. 0.09β [ Build 0.09.0028 ]".
   static QString VersionLine(int major, int minor, int revision);
+
+  // The icon in the title and beside the name; a window without an owner gets
+  // it from its opener.
+  void SetIcon(const QIcon& icon);
 
   void ShowAppVersion(QWidget* OwnerForm);
   void ShowPackInfo(const clsQueloConfig* Config, QWidget* OwnerForm);

@@ -17,6 +17,11 @@ namespace quelo::ui {
 namespace {
 
 constexpr uint32_t kSystemColourFlag = 0x80000000u;
+// Above this many device pixels the box shows its retained picture scaled
+// instead of keeping a sharp one: a huge strip must not cost four times again.
+constexpr qint64 kMaxSharpPixels = qint64(1) << 24;
+
+bool WholeRatio(double ratio) { return ratio == std::floor(ratio); }
 
 uint32_t Resolve(uint32_t colour) {
   if (colour & kSystemColourFlag) return platform::GetSysColor(static_cast<int>(colour & 0xFFFFFFu));
@@ -79,6 +84,7 @@ void PictureBox::SetBackColor(uint32_t colour) {
   backColor_ = colour;
   SyncImage();
   if (!image_.isNull()) image_.fill(ToQRgb(Resolve(backColor_)));
+  if (auto p = SharpPainter()) p->fillRect(QRect(QPoint(0, 0), image_.size()), QColor(ToQRgb(Resolve(backColor_))));
   overlay_ = QImage();
   printed_.clear();
   update();
@@ -117,6 +123,93 @@ const QImage& PictureBox::Image() const {
   return image_;
 }
 
+bool PictureBox::KeepsSharp() const {
+  const double ratio = ScreenRatio();
+  const QSize size(InnerWidth(), InnerHeight());
+  return ratio != 1.0 && !size.isEmpty() &&
+         static_cast<double>(size.width()) * ratio * size.height() * ratio <= static_cast<double>(kMaxSharpPixels);
+}
+
+void PictureBox::SyncSharp() const {
+  SyncImage();
+  if (!KeepsSharp()) {
+    sharp_ = QImage();
+    stale_ = QRegion();
+    staleRun_ = QRect();
+    return;
+  }
+  const double ratio = ScreenRatio();
+  const QSize device(static_cast<int>(std::ceil(image_.width() * ratio)),
+                     static_cast<int>(std::ceil(image_.height() * ratio)));
+  if (sharp_.size() == device && sharp_.devicePixelRatio() == ratio) return;
+  QImage grown(device, QImage::Format_RGB32);
+  if (grown.isNull()) {
+    sharp_ = QImage();
+    return;
+  }
+  grown.setDevicePixelRatio(ratio);
+  grown.fill(ToQRgb(Resolve(backColor_)));
+  QRect keep;
+  if (!sharp_.isNull() && sharp_.devicePixelRatio() == ratio) {
+    // A new size: the sharp top-left part stays, as in the retained picture.
+    QPainter p(&grown);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, 0), sharp_);
+    keep = QRect(QPoint(0, 0), (QSizeF(sharp_.size()) / ratio).toSize()) & image_.rect();
+    // Smooth scaling blends the old edge with what lay beyond it; that edge is redone.
+    if (!WholeRatio(ratio)) keep.adjust(0, 0, -1, -1);
+  }
+  sharp_ = std::move(grown);
+  // Everything else comes from the retained picture, and so does what was
+  // waiting to be taken over in the part that stays.
+  if (staleRun_.isValid()) stale_ += staleRun_;
+  stale_ = (stale_ & QRegion(keep)) + (QRegion(image_.rect()) - QRegion(keep));
+  staleRun_ = QRect();
+}
+
+void PictureBox::MarkStale(const QRect& area) {
+  if (sharp_.isNull()) return;
+  if (staleRun_.isValid() && area.left() == staleRun_.left() && area.width() == staleRun_.width() &&
+      area.top() == staleRun_.bottom() + 1) {
+    staleRun_.setBottom(area.bottom());
+    return;
+  }
+  if (staleRun_.isValid()) stale_ += staleRun_;
+  staleRun_ = area;
+}
+
+void PictureBox::FlushStale() const {
+  if (staleRun_.isValid()) stale_ += staleRun_;
+  staleRun_ = QRect();
+  if (stale_.isEmpty() || sharp_.isNull()) {
+    stale_ = QRegion();
+    return;
+  }
+  QPainter p(&sharp_);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  const double ratio = sharp_.devicePixelRatio();
+  if (WholeRatio(ratio)) {
+    // Each pixel becomes a whole block of device pixels.
+    for (const QRect& r : stale_) p.drawImage(QRectF(r), image_, QRectF(r));
+  } else {
+    // Smooth, from the whole picture so that the edges blend with their neighbours.
+    // A changed pixel also tints the edges of its neighbours' device pixels.
+    QRegion blended;
+    for (const QRect& r : stale_) blended += r.adjusted(-1, -1, 1, 1);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setClipRegion(blended & QRegion(image_.rect()));
+    p.drawImage(QRectF(QPointF(0, 0), QSizeF(image_.size())), image_);
+  }
+  stale_ = QRegion();
+}
+
+std::unique_ptr<QPainter> PictureBox::SharpPainter() {
+  SyncSharp();
+  if (sharp_.isNull()) return nullptr;
+  FlushStale();
+  return std::make_unique<QPainter>(&sharp_);
+}
+
 void PictureBox::ShowPicture(const QImage& picture) {
   BeginImageDrawing();
   const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
@@ -150,6 +243,7 @@ void PictureBox::Cls() {
   if (autoRedraw_) {
     SyncImage();
     if (!image_.isNull()) image_.fill(ToQRgb(Resolve(backColor_)));
+    if (auto p = SharpPainter()) p->fillRect(QRect(QPoint(0, 0), image_.size()), QColor(ToQRgb(Resolve(backColor_))));
     printed_.clear();
   }
   overlay_ = QImage();
@@ -201,6 +295,13 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t colou
     }
   }
   const bool onOverlay = &target == &overlay_;
+  // Lines in the retained picture are rare; the sharp picture takes them as pixels.
+  if (!onOverlay && !points.empty()) {
+    SyncSharp();
+    QRect bounds(points.front(), QSize(1, 1));
+    for (const QPoint& pt : points) bounds |= QRect(pt, QSize(1, 1));
+    MarkStale(bounds & target.rect());
+  }
   for (const QPoint& pt : points) {
     if (!target.rect().contains(pt)) continue;
     QRgb value = pen;
@@ -218,10 +319,21 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, uint32_t colou
 void PictureBox::Box(double x1, double y1, double x2, double y2, uint32_t colour) {
   QImage& target = Target();
   if (target.isNull()) return;
+  const QPen pen(QColor(ToQRgb(Resolve(colour))), drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+  const QRect box =
+      QRect(QPoint(ToPixelX(x1), ToPixelY(y1)), QPoint(ToPixelX(x2), ToPixelY(y2))).normalized().adjusted(0, 0, -1, -1);
   QPainter p(&target);
-  p.setPen(QPen(QColor(ToQRgb(Resolve(colour))), drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+  p.setPen(pen);
   p.setBrush(Qt::NoBrush);
-  p.drawRect(QRect(QPoint(ToPixelX(x1), ToPixelY(y1)), QPoint(ToPixelX(x2), ToPixelY(y2))).normalized().adjusted(0, 0, -1, -1));
+  p.drawRect(box);
+  p.end();
+  if (&target == &image_) {
+    if (auto sharp = SharpPainter()) {
+      sharp->setPen(pen);
+      sharp->setBrush(Qt::NoBrush);
+      sharp->drawRect(box);
+    }
+  }
   update();
 }
 
@@ -234,6 +346,9 @@ void PictureBox::FillBox(double x1, double y1, double x2, double y2, uint32_t co
   const QRgb rgb = ToQRgb(Resolve(colour));
   for (int y = r.top(); y <= r.bottom(); ++y)
     std::fill_n(reinterpret_cast<QRgb*>(target.scanLine(y)) + r.left(), r.width(), rgb);
+  if (&target == &image_) {
+    if (auto sharp = SharpPainter()) sharp->fillRect(r, QColor(rgb));
+  }
   update();
 }
 
@@ -241,10 +356,21 @@ void PictureBox::Print(const QString& text) {
   const int x = ToPixelX(CurrentX), y = ToPixelY(CurrentY);
   QImage& target = Target();
   if (!target.isNull()) {
+    const QPoint baseline(x, y + QFontMetrics(font()).ascent());
+    const QColor colour(ToQRgb(Resolve(foreColor_)));
     QPainter p(&target);
     p.setFont(font());
-    p.setPen(QColor(ToQRgb(Resolve(foreColor_))));
-    p.drawText(QPoint(x, y + QFontMetrics(font()).ascent()), text);
+    p.setPen(colour);
+    p.drawText(baseline, text);
+    p.end();
+    // The same text at the screen's resolution, where the box shows it.
+    if (&target == &image_) {
+      if (auto sharp = SharpPainter()) {
+        sharp->setFont(font());
+        sharp->setPen(colour);
+        sharp->drawText(baseline, text);
+      }
+    }
   }
   printed_.push_back({x, y, text, FontBold()});
   CurrentX = 0;
@@ -290,6 +416,10 @@ void PictureBox::SetRow(int32_t x, int32_t y, const uint32_t* colours, int32_t c
   if (from >= to) return;
   QRgb* line = reinterpret_cast<QRgb*>(target.scanLine(y));
   for (int64_t i = from; i < to; ++i) line[i] = ToQRgb(colours[i - x]);
+  if (&target == &image_) {
+    SyncSharp();
+    MarkStale(QRect(static_cast<int>(from), y, static_cast<int>(to - from), 1));
+  }
   Changed();
 }
 
@@ -325,11 +455,22 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     p.drawLine(r.right() - 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
   }
   const QImage& picture = Image();
-  if (!picture.isNull()) p.drawImage(b, b, picture);
+  SyncSharp();
+  FlushStale();
+  if (!sharp_.isNull()) {
+    p.drawImage(QPointF(b, b), sharp_);  // one to one with the screen's pixels
+  } else if (!picture.isNull()) {
+    // Scaled to the screen: whole blocks at a whole factor, smooth otherwise.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, !WholeRatio(ScreenRatio()));
+    p.drawImage(b, b, picture);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  }
+  // The marker's pixels stay whole pixels of the picture below them.
   if (!overlay_.isNull() && overlay_.size() == picture.size()) p.drawImage(b, b, overlay_);
   if (paintOver_) {
     const QRect exposed = event->rect().translated(-b, -b) & QRect(0, 0, InnerWidth(), InnerHeight());
     if (exposed.isEmpty()) return;
+    if (!WholeRatio(ScreenRatio())) p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.translate(b, b);
     p.setClipRect(exposed);
     paintOver_(p, exposed);

@@ -6,15 +6,24 @@
 //
 // Colours are 0x00BBGGRR; a value with bit 31 set names a system colour.
 // Drawing coordinates are scale units: pixels, unless SetScale chose others.
+//
+// The retained picture has one pixel per device-independent pixel, whatever the
+// screen's scale: saving, copying and the pixel reads see exactly what was drawn.
+// On a screen with more device pixels than that, the box shows a second picture
+// at the screen's resolution, in which text, boxes and fills are drawn sharp and
+// what was set pixel by pixel is scaled as a picture (nearest neighbour at a
+// whole factor, smooth otherwise).
 #pragma once
 
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -124,6 +133,9 @@ class PictureBox : public QWidget, public ISurface {
   // by a growth cuts off what fell outside even while the box is hidden.
   void ResizePicture(int width, int height);
 
+  // Device pixels per pixel of the screen the box is shown on.
+  double ScreenRatio() const { return devicePixelRatioF(); }
+
  signals:
   void MouseDown(Qt::MouseButton button, int x, int y);
   void MouseUp(Qt::MouseButton button, int x, int y);
@@ -155,6 +167,20 @@ class PictureBox : public QWidget, public ISurface {
 
   int ChildOffset(const QWidget* child) const { return child->parentWidget() == this ? BorderWidth() : 0; }
 
+  // The picture at the screen's resolution: whether the box keeps one, and
+  // keeping it in step with the retained picture's size and the screen.
+  bool KeepsSharp() const;
+  void SyncSharp() const;
+  // Scales the areas set pixel by pixel since the last call into it.
+  void FlushStale() const;
+  // Pixels of the retained picture set one by one, for the sharp picture to
+  // take over later (runs of rows are merged first).
+  void MarkStale(const QRect& area);
+  // A painter on the sharp picture in pixels, with everything before it
+  // taken over, for a drawing that also went into the retained picture.
+  // Null when the box keeps no sharp picture.
+  std::unique_ptr<QPainter> SharpPainter();
+
   Border border_;
   QWidget* inner_ = nullptr;  // only with a border
   bool autoRedraw_ = false;
@@ -166,6 +192,9 @@ class PictureBox : public QWidget, public ISurface {
   int drawWidth_ = 1;
   DrawMode drawMode_ = DrawMode::CopyPen;
   mutable QImage image_;
+  mutable QImage sharp_;  // null while the screen's ratio is 1
+  mutable QRegion stale_;
+  mutable QRect staleRun_;
   QImage overlay_;  // transparent where nothing was drawn; null when empty
   std::vector<PrintedText> printed_;
   bool updatePending_ = false;

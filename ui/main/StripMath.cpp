@@ -38,6 +38,13 @@ int16_t StripDropPosition(const std::vector<int32_t>& widths, double x, int32_t*
   return 0;
 }
 
+int16_t StripMoveTarget(int32_t count, int32_t from, int32_t gap) {
+  if (from < 0 || from >= count || gap < 0 || gap > count) return -1;
+  if (gap == from || gap == from + 1) return -1;
+  // Taking the entry out shifts every gap right of it one place left.
+  return static_cast<int16_t>(gap > from ? gap - 1 : gap);
+}
+
 int16_t StripItemAt(const std::vector<int32_t>& widths, double x) {
   int32_t right = 0;
   for (size_t i = 0; i < widths.size(); ++i) {

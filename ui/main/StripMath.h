@@ -32,6 +32,11 @@ int32_t StripCanvasWidth(const std::vector<int32_t>& widths);
 // marker's x for it; markerX is left alone when no entry matched.
 int16_t StripDropPosition(const std::vector<int32_t>& widths, double x, int32_t* markerX);
 
+// Where entry `from` of a strip of `count` entries ends up when it is dropped
+// into gap `gap` (0 = before the first entry, count = after the last); -1 when
+// the drop leaves the order as it is (its own gaps) or names no entry or gap.
+int16_t StripMoveTarget(int32_t count, int32_t from, int32_t gap);
+
 // The entry under canvas x; 0 when none is.
 int16_t StripItemAt(const std::vector<int32_t>& widths, double x);
 

@@ -48,6 +48,7 @@ class FrmMainDragDropTest;
 class FrmMainPreviewsTest;
 class FrmMainBench;
 class FrmMainInfoTest;
+class FrmMainScaleTest;
 
 namespace quelo::ui {
 
@@ -88,6 +89,7 @@ class frmMain : public QMainWindow {
   friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
   friend class ::FrmMainInfoTest;
+  friend class ::FrmMainScaleTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
   void CreateControls();
@@ -153,6 +155,8 @@ class frmMain : public QMainWindow {
   // Before the strip is emptied: true to go on.
   bool ConfirmEmptyStrip();
   void mnuFileNew_Click();
+  // Entry From into gap Gap of the strip (0 = the front, count = the end).
+  void MoveStripImage(int16_t From, int16_t Gap);
 
   // ---- Strip canvas (frmMain_StripCanvas.cpp) ----
   void DrawEmptyStrip();
@@ -168,9 +172,13 @@ class frmMain : public QMainWindow {
   int16_t StripDropPosition(float X, int32_t* MarkerX) const;
   int16_t StripItemAt(float X) const;
   int16_t DraggedPreviewIndex(const QMimeData* data) const;
+  int16_t DraggedStripPosition(const QMimeData* data) const;
+  // Whether a drag is a strip picture dragged from a quelo canvas.
+  static bool IsStripDrag(const QMimeData* data);
   void picMain_DragOver(float X);
   void picMainFrame_DragOver();
   void picMain_DragDrop(int16_t ImageIndex, float X);
+  void picMain_ReorderDrop(int16_t From, float X);
   void picMain_MouseDown(Qt::MouseButton Button, int X, int Y);
   void picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y);
   QMimeData* StripPictureData();
@@ -238,10 +246,12 @@ class frmMain : public QMainWindow {
   // The pictures of the previews in view, drawn from their images when first
   // shown and dropped when they leave the view.
   std::vector<std::pair<int16_t, QImage>> previewPictures_;
-  // A left press on the selected image of the canvas, which may become a drag
-  // of the strip picture out of the program; the folder of its PNG file.
+  // A left press on an image of the canvas, which may become a drag of that
+  // image along the canvas or of the strip picture out of the program; the
+  // entry pressed, and the folder of the picture's PNG file.
   bool stripDragArmed_ = false;
   QPoint stripDragStart_;
+  int16_t stripDragFrom_ = -1;
   std::unique_ptr<QTemporaryDir> stripDragDir_;
   // The strip scroll value, put aside while the bar is disabled and empty.
   int keptStripScroll_ = 0;

@@ -1,7 +1,8 @@
 // The strip canvas as a drop target and under the mouse: previews dragged onto
 // picMain go into the strip at the gap under the pointer, shown beforehand by a
 // red marker on the canvas's overlay; a press on an image selects its entry; a
-// press on the selected image drags the strip picture out of the program; the
+// press and a move drag that image: dropped on this canvas it moves to the gap
+// under the pointer, dropped on another program it is the strip picture; the
 // wheel over the strip area scrolls the strip.
 #include <QApplication>
 #include <QBuffer>
@@ -34,6 +35,21 @@ namespace {
 
 // What the preview panel's drag start carries: "<process id> <preview index>".
 const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
+// What a drag of a strip image carries besides the picture: "<process id> <position>".
+const QString kStripMimeType = QStringLiteral("application/x-quelo-strip");
+
+// The number a drag of this running program carries in `type`; -1 when the
+// data is not of that type, garbled, or from another process.
+int DraggedNumber(const QMimeData* data, const QString& type) {
+  if (!data || !data->hasFormat(type)) return -1;
+  const QList<QByteArray> fields = data->data(type).split(' ');
+  if (fields.size() != 2) return -1;
+  bool pidOk = false, numberOk = false;
+  const qint64 pid = fields[0].toLongLong(&pidOk);
+  const int number = fields[1].toInt(&numberOk);
+  if (!pidOk || !numberOk || number < 0 || pid != QCoreApplication::applicationPid()) return -1;
+  return number;
+}
 constexpr uint32_t kMarkerColour = 0x0000FF;  // red
 // The strip picture's drag image is kept small enough to follow the pointer.
 constexpr int kDragImageWidth = 256;
@@ -68,9 +84,10 @@ void frmMain::ConnectStripCanvas() {
       case QEvent::DragEnter:
       case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (watched == picMain && DraggedPreviewIndex(drag->mimeData()) > 0) {
+        const bool reorder = DraggedStripPosition(drag->mimeData()) >= 0;
+        if (watched == picMain && (reorder || DraggedPreviewIndex(drag->mimeData()) > 0)) {
           picMain_DragOver(static_cast<float>(drag->position().x()));
-          drag->setDropAction(Qt::CopyAction);
+          drag->setDropAction(reorder ? Qt::MoveAction : Qt::CopyAction);
           drag->accept();
         } else if (!drag->source() && !DroppedPath(drag->mimeData()).empty()) {
           // A folder or pack from a file manager opens, wherever it is dropped;
@@ -91,6 +108,13 @@ void frmMain::ConnectStripCanvas() {
         return true;
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
+        const int16_t from = DraggedStripPosition(drop->mimeData());
+        if (watched == picMain && from >= 0) {
+          drop->setDropAction(Qt::MoveAction);
+          drop->accept();
+          picMain_ReorderDrop(from, static_cast<float>(drop->position().x()));
+          return true;
+        }
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
         if (index < 1 && !drop->source() && !DroppedPath(drop->mimeData()).empty()) {
           dropEvent(drop);
@@ -129,16 +153,18 @@ int16_t frmMain::StripDropPosition(float X, int32_t* MarkerX) const {
 int16_t frmMain::StripItemAt(float X) const { return quelo::ui::StripItemAt(StripWidths(), X); }
 
 int16_t frmMain::DraggedPreviewIndex(const QMimeData* data) const {
-  // Only a preview of this running program: the same process id, an index of
-  // an image it has. 0 for anything else.
-  if (!data || !data->hasFormat(kPreviewMimeType)) return 0;
-  const QList<QByteArray> fields = data->data(kPreviewMimeType).split(' ');
-  if (fields.size() != 2) return 0;
-  bool pidOk = false, indexOk = false;
-  const qint64 pid = fields[0].toLongLong(&pidOk);
-  const int index = fields[1].toInt(&indexOk);
-  if (!pidOk || !indexOk || pid != QCoreApplication::applicationPid()) return 0;
+  // Only a preview of this running program, an index of an image it has; 0
+  // for anything else.
+  const int index = DraggedNumber(data, kPreviewMimeType);
   return index >= 1 && index <= PackImageCount() ? static_cast<int16_t>(index) : 0;
+}
+
+bool frmMain::IsStripDrag(const QMimeData* data) { return data && data->hasFormat(kStripMimeType); }
+
+int16_t frmMain::DraggedStripPosition(const QMimeData* data) const {
+  // Only an entry of this running program's strip as it is now; -1 otherwise.
+  const int position = DraggedNumber(data, kStripMimeType);
+  return position < StripCount() ? static_cast<int16_t>(position) : int16_t(-1);
 }
 
 void frmMain::picMain_DragOver(float X) {
@@ -180,19 +206,23 @@ void frmMain::picMain_DragDrop(int16_t ImageIndex, float X) {
   AddStripImage(ImageIndex, position);
 }
 
+void frmMain::picMain_ReorderDrop(int16_t From, float X) {
+  picMain->ClearOverlay();
+  MoveStripImage(From, StripDropPosition(X, nullptr));
+}
+
 void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
   stripDragArmed_ = false;
   // An empty strip has nothing to select.
   if (StripCount() == 0) return;
   try {
     const int16_t i = StripItemAt(static_cast<float>(X));
-    // The selected image pressed again: the selection stays; a left press
-    // may become a drag of the strip picture.
-    if (i == SelectedStripPosition()) {
-      stripDragArmed_ = Button == Qt::LeftButton;
-      stripDragStart_ = QPoint(X, Y);
-      return;
-    }
+    // A left press may become a drag of the image pressed.
+    stripDragArmed_ = Button == Qt::LeftButton;
+    stripDragStart_ = QPoint(X, Y);
+    stripDragFrom_ = i;
+    // The selected image pressed again: the selection stays.
+    if (i == SelectedStripPosition()) return;
     // A preview out of the panel's view comes back first: one above it from
     // one place above it, one below it, or cut by the lower edge, just far
     // enough to show whole. Then the line is selected as a click selects it.
@@ -204,7 +234,9 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
     lstImages->setCurrentRow(i);
     lstImages_Click();
   } catch (const std::exception& e) {
-    // A failure is shown, never passed on: the press must not end the program.
+    // A failure is shown, never passed on: the press must not end the program,
+    // nor start a drag.
+    stripDragArmed_ = false;
     const auto [number, description] = ErrorOf(e);
     platform::ShowMessage("エラー\r\n" + description + "\r\n" + std::to_string(number));
   }
@@ -214,7 +246,11 @@ void frmMain::picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y) {
   if (!stripDragArmed_ || !(Buttons & Qt::LeftButton)) return;
   if ((QPoint(X, Y) - stripDragStart_).manhattanLength() < QApplication::startDragDistance()) return;
   stripDragArmed_ = false;
+  // Both at once: the entry for a drop on this canvas, the picture for
+  // everything else; the drop target takes what it understands.
   QMimeData* data = StripPictureData();
+  data->setData(kStripMimeType,
+                QByteArray::number(QCoreApplication::applicationPid()) + ' ' + QByteArray::number(stripDragFrom_));
   const QImage& picture = picMain->Image();
   auto* drag = new QDrag(picMain);
   drag->setMimeData(data);
@@ -222,7 +258,7 @@ void frmMain::picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y) {
   drag->setPixmap(QPixmap::fromImage(
       scale < 1 ? picture.scaledToWidth(kDragImageWidth, Qt::SmoothTransformation) : picture));
   drag->setHotSpot(stripDragStart_ * scale);
-  drag->exec(Qt::CopyAction);
+  drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
 }
 
 QMimeData* frmMain::StripPictureData() {

@@ -1,6 +1,7 @@
 // The information windows: the program's version and the pack's description in
 // the one shared window, modal; the properties of a pack file in a new window
-// each time, beside the main window, closed with it.
+// each time, beside the main window, closed with it. A property window has no
+// owner: it neither stays above the main window nor is minimised with it.
 #include <QApplication>
 
 #include "platform/Platform.h"
@@ -22,8 +23,13 @@ void frmMain::mnuHelpPackInfo_Click() { SharedAbout()->ShowPackInfo(&pack_->Conf
 
 void frmMain::mnuHelpFileInfo_Click() {
   if (SelectedPreview < 1) return;
-  auto* window = new frmAbout(this);
+  auto* window = new frmAbout(nullptr);
+  window->setWindowFlags(Qt::Window);  // an ordinary window, with its own minimise button
+  window->SetIcon(windowIcon());
   window->setProperty("Tag", QStringLiteral("FILEPROPWND"));
+  // Closing the main window closes it; this covers the main window going
+  // without a close as well.
+  connect(this, &QObject::destroyed, window, &QWidget::close);
   // Each new window a little below and to the right of the last one, so that
   // none hides another entirely.
   int open = 0;

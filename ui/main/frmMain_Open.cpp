@@ -157,7 +157,8 @@ void frmMain::mnuFileRecent_Click(const QString& path) {
 }
 
 std::string frmMain::DroppedPath(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return std::string();
+  // The strip picture's file is no pack: dropped back on the window it is nothing to open.
+  if (!data || !data->hasUrls() || IsStripDrag(data)) return std::string();
   const QList<QUrl> urls = data->urls();
   // One folder or pack file at a time.
   if (urls.size() != 1 || !urls.front().isLocalFile()) return std::string();

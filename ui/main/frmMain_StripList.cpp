@@ -154,4 +154,16 @@ void frmMain::mnuFileNew_Click() {
   if (ConfirmEmptyStrip()) RemoveStripImage(-1);
 }
 
+void frmMain::MoveStripImage(int16_t From, int16_t Gap) {
+  const int16_t to = StripMoveTarget(StripCount(), From, Gap);
+  if (to < 0) return;
+  // The moved entry stays selected, where it now stands; unlike the arrow
+  // buttons, the user has just pointed at it.
+  QListWidgetItem* line = lstImages->takeItem(From);
+  lstImages->insertItem(to, line);
+  lstImages->setCurrentRow(to);
+  RedrawStrip(std::min(From, to));
+  SetStripChanged(true);
+}
+
 }  // namespace quelo::ui

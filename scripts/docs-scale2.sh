@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Remakes docs/scale2.png: quelo-sample at scale factor 2 under Xvfb with a
+# window manager, one preview selected (its caption), the empty strip's hint
+# and the status text, all drawn at the screen's resolution. Needs openbox and xdotool.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "${1:-}" != --inside ]; then
+  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
+  exec xvfb-run -a -s "-screen 0 1600x1100x24" "$0" --inside
+fi
+openbox >/dev/null 2>&1 &
+sleep 1
+QT_SCALE_FACTOR=2 build/quelo-sample &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+for _ in $(seq 1 300); do
+  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] && case "$(xdotool getwindowname "$wid")" in *サンプル*) break ;; esac
+  sleep 0.1
+done
+xdotool windowmove "$wid" 0 0
+sleep 1
+# The second preview (the cloud), in device pixels of the window.
+xdotool mousemove --window "$wid" 100 260 click 1
+sleep 1
+import -window root -crop 1330x1000+0+0 docs/scale2.png
