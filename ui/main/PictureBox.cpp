@@ -84,7 +84,7 @@ void PictureBox::SetBackColor(uint32_t colour) {
   backColor_ = colour;
   SyncImage();
   if (!image_.isNull()) image_.fill(ToQRgb(Resolve(backColor_)));
-  if (auto p = SharpPainter()) p->fillRect(QRect(QPoint(0, 0), image_.size()), QColor(ToQRgb(Resolve(backColor_))));
+  if (auto p = SharpPainter(image_.rect())) p->fillRect(image_.rect(), QColor(ToQRgb(Resolve(backColor_))));
   overlay_ = QImage();
   printed_.clear();
   update();
@@ -203,9 +203,15 @@ void PictureBox::FlushStale() const {
   stale_ = QRegion();
 }
 
-std::unique_ptr<QPainter> PictureBox::SharpPainter() {
+std::unique_ptr<QPainter> PictureBox::SharpPainter(const QRect& covered) {
   SyncSharp();
   if (sharp_.isNull()) return nullptr;
+  if (!covered.isEmpty()) {
+    if (staleRun_.isValid()) stale_ += staleRun_;
+    staleRun_ = QRect();
+    // Smooth scaling reaches one pixel into the cover from outside it.
+    stale_ -= WholeRatio(sharp_.devicePixelRatio()) ? covered : covered.adjusted(1, 1, -1, -1);
+  }
   FlushStale();
   return std::make_unique<QPainter>(&sharp_);
 }
@@ -243,7 +249,7 @@ void PictureBox::Cls() {
   if (autoRedraw_) {
     SyncImage();
     if (!image_.isNull()) image_.fill(ToQRgb(Resolve(backColor_)));
-    if (auto p = SharpPainter()) p->fillRect(QRect(QPoint(0, 0), image_.size()), QColor(ToQRgb(Resolve(backColor_))));
+    if (auto p = SharpPainter(image_.rect())) p->fillRect(image_.rect(), QColor(ToQRgb(Resolve(backColor_))));
     printed_.clear();
   }
   overlay_ = QImage();
@@ -347,7 +353,7 @@ void PictureBox::FillBox(double x1, double y1, double x2, double y2, uint32_t co
   for (int y = r.top(); y <= r.bottom(); ++y)
     std::fill_n(reinterpret_cast<QRgb*>(target.scanLine(y)) + r.left(), r.width(), rgb);
   if (&target == &image_) {
-    if (auto sharp = SharpPainter()) sharp->fillRect(r, QColor(rgb));
+    if (auto sharp = SharpPainter(r)) sharp->fillRect(r, QColor(rgb));
   }
   update();
 }
@@ -416,10 +422,8 @@ void PictureBox::SetRow(int32_t x, int32_t y, const uint32_t* colours, int32_t c
   if (from >= to) return;
   QRgb* line = reinterpret_cast<QRgb*>(target.scanLine(y));
   for (int64_t i = from; i < to; ++i) line[i] = ToQRgb(colours[i - x]);
-  if (&target == &image_) {
-    SyncSharp();
-    MarkStale(QRect(static_cast<int>(from), y, static_cast<int>(to - from), 1));
-  }
+  // Without a sharp picture yet, the first one is made from the whole retained one.
+  if (&target == &image_) MarkStale(QRect(static_cast<int>(from), y, static_cast<int>(to - from), 1));
   Changed();
 }
 

@@ -178,8 +178,9 @@ class PictureBox : public QWidget, public ISurface {
   void MarkStale(const QRect& area);
   // A painter on the sharp picture in pixels, with everything before it
   // taken over, for a drawing that also went into the retained picture.
-  // Null when the box keeps no sharp picture.
-  std::unique_ptr<QPainter> SharpPainter();
+  // Null when the box keeps no sharp picture. What the drawing covers
+  // entirely needs no taking over first.
+  std::unique_ptr<QPainter> SharpPainter(const QRect& covered = QRect());
 
   Border border_;
   QWidget* inner_ = nullptr;  // only with a border
