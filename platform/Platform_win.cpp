@@ -36,6 +36,17 @@ bool Widen(const std::string& utf8, std::wstring& wide) {
   return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), n) == n;
 }
 
+// Windows answers "path not found" for a name longer than a folder entry holds;
+// the user is better told that the name is too long, as on Linux.
+bool NameTooLong(const std::wstring& wide) {
+  size_t run = 0;
+  for (wchar_t c : wide) {
+    run = c == L'\\' || c == L'/' ? 0 : run + 1;
+    if (run > 255) return true;
+  }
+  return false;
+}
+
 std::string Narrow(const wchar_t* wide, size_t length) {
   if (length == 0) return {};
   const int size = static_cast<int>(length);
@@ -194,6 +205,10 @@ std::FILE* CreateFileExclusive(const std::string& fileName) {
   std::wstring wide;
   if (!Widen(fileName, wide)) {
     errno = EINVAL;
+    return nullptr;
+  }
+  if (NameTooLong(wide)) {
+    errno = ENAMETOOLONG;
     return nullptr;
   }
   int fd = -1;
