@@ -37,6 +37,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QMimeData;
+class QDropEvent;
 class QPushButton;
 class QScrollBar;
 class FrmMainTest;
@@ -103,8 +104,9 @@ class frmMain : public QMainWindow {
   void ForgetPath(const std::string& path);
   void UpdateRecentMenu();
   void mnuFileRecent_Click(const QString& path);
-  // The folder or pack file a file manager drags in; empty when it carries none.
-  static std::string DroppedPath(const QMimeData* data);
+  // The folder or pack file a file manager drags in; empty when it carries
+  // none or the drag is this program's own (the strip picture as a file).
+  static std::string DroppedPath(const QDropEvent* event);
 
   // ---- Layout and progress (frmMain_Layout.cpp) ----
   void Form_Resize();

@@ -72,7 +72,7 @@ void frmMain::ConnectStripCanvas() {
           picMain_DragOver(static_cast<float>(drag->position().x()));
           drag->setDropAction(Qt::CopyAction);
           drag->accept();
-        } else if (!DroppedPath(drag->mimeData()).empty()) {
+        } else if (!DroppedPath(drag).empty()) {
           // A folder or pack from a file manager opens, wherever it is dropped.
           picMainFrame_DragOver();
           drag->acceptProposedAction();
@@ -91,7 +91,7 @@ void frmMain::ConnectStripCanvas() {
       case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const int16_t index = DraggedPreviewIndex(drop->mimeData());
-        if (index < 1 && !DroppedPath(drop->mimeData()).empty()) {
+        if (index < 1 && !DroppedPath(drop).empty()) {
           dropEvent(drop);
           return true;
         }

@@ -164,8 +164,9 @@ void frmMain::mnuFileRecent_Click(const QString& path) {
   OpenPath(Utf8(path));
 }
 
-std::string frmMain::DroppedPath(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return std::string();
+std::string frmMain::DroppedPath(const QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  if (event->source() || !data || !data->hasUrls()) return std::string();
   const QList<QUrl> urls = data->urls();
   // One folder or pack file at a time.
   if (urls.size() != 1 || !urls.front().isLocalFile()) return std::string();
@@ -173,11 +174,11 @@ std::string frmMain::DroppedPath(const QMimeData* data) {
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedPath(event->mimeData()).empty()) event->acceptProposedAction();
+  if (!DroppedPath(event).empty()) event->acceptProposedAction();
 }
 
 void frmMain::dropEvent(QDropEvent* event) {
-  const std::string path = DroppedPath(event->mimeData());
+  const std::string path = DroppedPath(event);
   if (path.empty()) return;
   event->acceptProposedAction();
   // Opened once the file manager has its drop answered: opening may ask a question.
