@@ -168,14 +168,18 @@ void LoadedPack::Load(const ProgressFn& progress) {
 
 bool LoadedPack::LoadImage(const std::string& source, const std::string& name, int32_t offset) {
   auto img = std::make_unique<clsImage>();
+  // A decoder's message names the image: a member by its name in the pack (the
+  // program's path would not tell which), a loose file by its full path.
+  if (kind_ == SourceKind::Archive) img->SetName(name);
   try {
     if (!img->LoadFile(source, img->GetFileExt(name), offset)) return false;
   } catch (const std::exception&) {
     return false;
   }
-  // A decoder that refused its input leaves the image without pixels; such an
-  // image would make an invisible preview and a strip of no height.
-  if (img->Width() <= 0 || img->Height() <= 0) return false;
+  // A decoder that refused its input leaves the image without pixels (a
+  // refused compression even keeps a blank one at its size); such an image
+  // would make an invisible or empty preview and a strip of no height.
+  if (!img->HasPixels()) return false;
   // GetIndex answers "no entry" when no definition is loaded.
   const int16_t j = config_.GetIndex(name);
   img->SetName(j < 0 ? name : config_.FileTitle(j));

@@ -117,21 +117,30 @@ TEST(LoadedPackArchive, ShowsDefinitionTitlesAndSkipsMembersThatAreNoImages) {
   const std::vector<uint8_t> blue = test::MakePsd(10, 12, 3, std::vector<uint8_t>(360, 90));
   std::vector<uint8_t> grey = blue, cut = test::MakePsd(40, 40, 3, std::vector<uint8_t>(4800, 7));
   grey[25] = 1;  // grey-scale mode
+  // A compression the reader refuses, with bytes enough behind it for the blank
+  // image the reader then keeps: still nothing to show.
+  std::vector<uint8_t> zip = blue;
+  zip[39] = 2;
+  zip.insert(zip.end(), 400, 0);
   cut.resize(cut.size() / 2);
   PackDefinition def;
   def.PackName = "テストパック";
   def.Files.push_back({"p1.psd", "絵1", "", ""});
   const std::vector<PackMember> members = {{"p1.psd", blue, 0},       {"!quelo.ini", SerializeDefinition(def), 0},
                                            {"grey.psd", grey, 0},     {"readme.txt", {'h', 'i'}, 0},
-                                           {"cut.psd", cut, 0},       {"アイコン.psd", blue, 0}};
+                                           {"cut.psd", cut, 0},       {"アイコン.psd", blue, 0},
+                                           {"zip.psd", zip, 0}};
   const std::string exe = dir.File("pack.bin");
   WritePackExecutable(SelfPath(), members, exe);
   LoadedPack pack;
   ASSERT_TRUE(pack.SetArchive(exe));
   EXPECT_EQ(pack.Kind(), LoadedPack::SourceKind::Archive);
-  EXPECT_EQ(pack.SourceCount(), 6);
+  EXPECT_EQ(pack.SourceCount(), 7);
   pack.Load();
   EXPECT_EQ(Names(pack), "絵1 アイコン.psd");
+  // The reader's message names the member it is about, not the program.
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "このファイルの圧縮形式には対応していません\r\nzip.psd");
   EXPECT_EQ(pack.Title(), "テストパック");
   EXPECT_EQ(pack.DoneText(), "ファイルの読み込みが完了しました...[自己展開書庫：" + exe + "]");
   EXPECT_EQ(pack.Image(2).SourceOffset(), pack.Archive().FileOffset(5));
