@@ -89,7 +89,7 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     W().show();
     for (int k : {1, 2}) {
       ClickPreview(k);
-      ChooseFromMenu(W().mnuHelp, W().mnuHelpFileInfo);
+      ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpFileInfo"));
     }
     QList<frmAbout*> windows = FileWindows();
     QCOMPARE(windows.size(), 2);

@@ -47,7 +47,6 @@ class FrmMainSavingTest;
 class FrmMainDragDropTest;
 class FrmMainPreviewsTest;
 class FrmMainBench;
-class FrmMainInfoTest;
 class FrmMainScaleTest;
 
 namespace quelo::ui {
@@ -88,7 +87,6 @@ class frmMain : public QMainWindow {
   friend class ::FrmMainDragDropTest;
   friend class ::FrmMainPreviewsTest;
   friend class ::FrmMainBench;
-  friend class ::FrmMainInfoTest;
   friend class ::FrmMainScaleTest;
 
   // ---- Startup (frmMain_Startup.cpp) ----
