@@ -161,4 +161,39 @@ int TakeReplaceStepFailure(ReplaceStep step) {
   return failure;
 }
 
+std::string FolderOf(const std::string& path) {
+  const auto pos = path.find_last_of("/\\");
+  if (pos == std::string::npos) return std::string(1, kPathSeparator);
+  return path.substr(0, pos + 1);
+}
+
+namespace {
+std::string LowerAscii(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+  return s;
+}
+}  // namespace
+
+bool HasExtension(const std::string& name, const std::vector<std::string>& extensions) {
+  const std::string lower = LowerAscii(name);
+  return std::any_of(extensions.begin(), extensions.end(), [&](const std::string& extension) {
+    const std::string suffix = "." + LowerAscii(extension);
+    return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+  });
+}
+
+void SortFileNames(std::vector<std::string>& names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string la = LowerAscii(a), lb = LowerAscii(b);
+    return la != lb ? la < lb : a < b;
+  });
+}
+
+bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
+  return ListFilesWithExtensions(folder, {extension});
+}
+
 }  // namespace quelo::platform

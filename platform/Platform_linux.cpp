@@ -32,19 +32,6 @@ std::string RealExecutablePath() {
   return buffer;
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto pos = path.find_last_of("/\\");
-  if (pos == std::string::npos) return std::string(1, kPathSeparator);
-  return path.substr(0, pos + 1);
-}
-
-std::string LowerAscii(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return s;
-}
-
-bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Converts with iconv; false on an invalid or unconvertible sequence.
 bool Convert(const char* to, const char* from, const std::string& in, std::string& out) {
@@ -99,22 +86,13 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>(st.st_size);
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
-  return ListFilesWithExtensions(folder, {extension});
-}
-
 std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions) {
   std::vector<std::string> names;
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return names;
-  std::vector<std::string> suffixes;
-  for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
   while (const dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;
-    const std::string lower = LowerAscii(name);
-    const bool matches = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
-      return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
-    });
+    const bool matches = HasExtension(name, extensions);
     if (!matches) continue;
     std::string full = folder;
     if (!full.empty() && full.back() != '/') full += '/';
@@ -123,10 +101,7 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder, cons
     names.push_back(name);
   }
   closedir(dir);
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = LowerAscii(a), lb = LowerAscii(b);
-    return la != lb ? la < lb : a < b;
-  });
+  SortFileNames(names);
   return names;
 }
 

@@ -96,19 +96,6 @@ std::string RealExecutablePath() {
   }
 }
 
-std::string FolderOf(const std::string& path) {
-  const auto pos = path.find_last_of("/\\");
-  if (pos == std::string::npos) return std::string(1, kPathSeparator);
-  return path.substr(0, pos + 1);
-}
-
-std::string LowerAscii(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return s;
-}
-
-bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 }  // namespace
 
@@ -149,10 +136,6 @@ int64_t FileLength(const std::string& fileName) {
   return static_cast<int64_t>((uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow);
 }
 
-std::vector<std::string> ListFilesWithExtension(const std::string& folder, const std::string& extension) {
-  return ListFilesWithExtensions(folder, {extension});
-}
-
 // The pattern "*.psd" would also match long names through their 8.3 short names
 // (and "*.ico" would match "x.icon"), so every name is listed and its long name
 // compared here.
@@ -165,22 +148,14 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder, cons
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
   if (search == INVALID_HANDLE_VALUE) return names;
-  std::vector<std::string> suffixes;
-  for (const std::string& extension : extensions) suffixes.push_back("." + LowerAscii(extension));
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
-    const std::string lower = LowerAscii(name);
-    const bool matches = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& suffix) {
-      return lower.size() >= suffix.size() && lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
-    });
+    const bool matches = HasExtension(name, extensions);
     if (matches) names.push_back(name);
   } while (FindNextFileW(search, &found));
   FindClose(search);
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string la = LowerAscii(a), lb = LowerAscii(b);
-    return la != lb ? la < lb : a < b;
-  });
+  SortFileNames(names);
   return names;
 }
 
