@@ -24,12 +24,6 @@ using test::WriteAll;
 
 const std::vector<uint8_t> kEarlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'}, kNew{'n', 'e', 'w'};
 
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
-  return names;
-}
-
 // A pipe is never swapped for a plain file, nor a folder.
 TEST(ReplacingFile, RefusesWhatIsNotAPlainFile) {
   test::TempDir dir;
@@ -40,7 +34,7 @@ TEST(ReplacingFile, RefusesWhatIsNotAPlainFile) {
   EXPECT_EQ(ErrorOf([&] { WriteFileReplacing(dir.File("folder"), kNew, "T"); }).Description(),
             "Is a directory");
   EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
-  EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"folder", "pipe"}));
+  EXPECT_EQ(test::FileNames(dir.Path()), (std::set<std::string>{"folder", "pipe"}));
 }
 
 struct Outcome {
@@ -83,7 +77,7 @@ TEST(ReplacingFile, ReadOnlyFilesAndFoldersAreRefusedForRootAndForAUser) {
     }
     EXPECT_EQ(ReadAll(dir.File("file")), kEarlier);
     EXPECT_EQ(ReadAll(dir.File("ro/inside")), kEarlier);
-    EXPECT_EQ(Names(dir.File("ro")), std::set<std::string>{"inside"});
+    EXPECT_EQ(test::FileNames(dir.File("ro")), std::set<std::string>{"inside"});
     if (uid == getuid()) continue;
     // Root's file in the user's own folder: the folder would let the user
     // replace it, the file's bits for others do not.

@@ -27,12 +27,6 @@ using test::WriteAll;
 
 const std::vector<uint8_t> kEarlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'}, kNew{'n', 'e', 'w'};
 
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : fs::directory_iterator(platform::FsPath(folder))) names.insert(e.path().filename().string());
-  return names;
-}
-
 // A write that fails at a byte, or a step after the writes that fails with an
 // errno value: the error says why, the earlier file keeps its bytes, a new name
 // stays absent, nothing else is left in the folder. The injection is used up.
@@ -55,7 +49,7 @@ TEST(ReplacingFile, EveryFailedStepLeavesTheFolderAsItWas) {
                 std::make_tuple(number, std::string(std::strerror(errnoValue)), std::string("Test.Write")))
           << what << " " << name;
       EXPECT_EQ(ReadAll(dir.File("old")), kEarlier) << what << " " << name;
-      EXPECT_EQ(Names(dir.Path()), std::set<std::string>{"old"}) << what << " " << name;
+      EXPECT_EQ(test::FileNames(dir.Path()), std::set<std::string>{"old"}) << what << " " << name;
     }
     WriteFileReplacing(dir.File("old"), kNew, "Test.Write");
     EXPECT_EQ(ReadAll(dir.File("old")), kNew) << what;

@@ -46,4 +46,11 @@ void WriteAll(const std::string& fileName, const std::vector<uint8_t>& bytes) {
 
 std::string TestData(const std::string& name) { return std::string(QUELO_TEST_DATA_DIR) + "/" + name; }
 
+std::set<std::string> FileNames(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(platform::FsPath(folder)))
+    names.insert(e.path().filename().u8string());
+  return names;
+}
+
 }  // namespace quelo::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,6 @@ class TempDir {
 std::vector<uint8_t> ReadAll(const std::string& fileName);
 void WriteAll(const std::string& fileName, const std::vector<uint8_t>& bytes);
 std::string TestData(const std::string& name);  // path of a file in tests/data
+std::set<std::string> FileNames(const std::string& folder);  // what a folder holds, names only
 
 }  // namespace quelo::test

@@ -55,12 +55,6 @@ void ExpectRefusal(const std::vector<std::string>& args, const std::vector<std::
   for (const std::string& m : messages) EXPECT_NE(r.output.find(m), std::string::npos) << m << "\n" << r.output;
 }
 
-std::set<std::string> Names(const std::string& folder) {
-  std::set<std::string> found;
-  for (const auto& e : fs::directory_iterator(platform::FsPath(folder))) found.insert(e.path().filename().u8string());
-  return found;
-}
-
 // The --list column for member i: its type, size and channels as quelo reads it.
 std::string Stored(const std::string& pack, clsExePlusFiles& archive, int16_t i) {
   if (i == 0) return "definition";
@@ -119,7 +113,7 @@ TEST_F(PackToolTest, SamplePackReadsBackMemberForMember) {
   ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
   for (const char* name : kSampleImages) EXPECT_EQ(ReadAll(out + "/" + name), ReadAll(kSample + "/" + name)) << name;
   EXPECT_EQ(ReadAll(out + "/!quelo.ini"), SerializeDefinition(LoadPackSource(kSampleDefinition).Definition));
-  EXPECT_EQ(Names(out).size(), 14u);
+  EXPECT_EQ(test::FileNames(out).size(), 14u);
 
   clsQueloConfig config;
   ASSERT_TRUE(config.LoadConfig(packed, archive.FileOffset(0))) << config.GetLastErrorInfo();
@@ -204,7 +198,7 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   const std::string onlyPack = WriteDefinition("[pack]\nname = p\n");
   const std::string missingImage = WriteDefinition("[pack]\nname = p\n[file nothere.psd]\n", "missing.txt");
   const auto programBytes = ReadAll(program);
-  const auto before = Names(dir.Path());
+  const auto before = test::FileNames(dir.Path());
   const std::string never = dir.File("never");
 
   std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
@@ -230,8 +224,8 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
                      {dir.File("dangling") + ": シンボリックリンク " + dir.File("dangling") + " の指す先 nowhere がありません"}});
   }
   for (const auto& [args, messages] : cases) ExpectRefusal(args, messages);
-  EXPECT_EQ(Names(dir.Path()), before);
-  EXPECT_EQ(Names(out), std::set<std::string>{"sun.psd"});
+  EXPECT_EQ(test::FileNames(dir.Path()), before);
+  EXPECT_EQ(test::FileNames(out), std::set<std::string>{"sun.psd"});
   EXPECT_EQ(ReadAll(out + "/sun.psd"), std::vector<uint8_t>({'m', 'i', 'n', 'e'}));
   EXPECT_EQ(ReadAll(program), programBytes);
   EXPECT_EQ(Tool({}).status, 2);
@@ -249,7 +243,7 @@ TEST_F(PackToolTest, OutputThroughALinkReplacesTheLinkedFile) {
   ASSERT_EQ(r.status, 0) << r.output;
   EXPECT_TRUE(fs::is_symlink(dir.File("link")));
   EXPECT_EQ(RunProgram(dir.File("real/packed"), {}).output.rfind("14 members\n", 0), 0u);
-  EXPECT_EQ(Names(dir.File("real")), std::set<std::string>{"packed"});
+  EXPECT_EQ(test::FileNames(dir.File("real")), std::set<std::string>{"packed"});
 }
 
 // Positions count from 1: a member at the file's first byte is listed, one at
@@ -300,7 +294,7 @@ TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
     EXPECT_EQ(RunPackTool({program, kSample, kSampleDefinition, "-o", dir.File("old")}, out, e), kExitRefused) << at;
     EXPECT_NE(e.str().find("No space left on device"), std::string::npos) << e.str();
     EXPECT_EQ(ReadAll(dir.File("old")), std::vector<uint8_t>({'o', 'l', 'd'})) << at;
-    EXPECT_EQ(Names(dir.Path()), (std::set<std::string>{"old", ExeName("packed"), ExeName("program")})) << at;
+    EXPECT_EQ(test::FileNames(dir.Path()), (std::set<std::string>{"old", ExeName("packed"), ExeName("program")})) << at;
   }
 
   ASSERT_EQ(ExtractPack(packed, dir.File("full"), out, err), kExitOk);
@@ -317,7 +311,7 @@ TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
     std::set<std::string> complete;
     int64_t end = 0;
     for (int16_t i = 0; i < archive.FileCount() && (end += archive.FileSize(i)) <= at; ++i) complete.insert(archive.FileName(i));
-    EXPECT_EQ(Names(folder), complete) << at;
+    EXPECT_EQ(test::FileNames(folder), complete) << at;
     for (const std::string& name : complete) EXPECT_EQ(ReadAll(folder + "/" + name), ReadAll(dir.File("full/") + name));
   }
 }
@@ -348,7 +342,7 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
   ASSERT_EQ(built.status, 0) << built.output;
   const std::string listing = Tool({"--list", packed}).output;
   ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
-  EXPECT_EQ(Names(out).size(), 7u);
+  EXPECT_EQ(test::FileNames(out).size(), 7u);
   for (const Case& c : cases) {
     const std::string data = c.data, rgba = data.substr(0, data.rfind('.')) + ".rgba";
     const std::string member = out + "/" + c.member;
