@@ -9,18 +9,7 @@ set -euo pipefail
 build=$1 count=$2 out=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-/usr/bin/python3 - "$work" <<'PY'
-import sys
-from PIL import Image, ImageDraw
-work = sys.argv[1]
-for i in range(16):
-    img = Image.new("RGBA", (48, 48), (0, 0, 0, 0))
-    d = ImageDraw.Draw(img)
-    colour = ((i * 53) % 256, (i * 97 + 80) % 256, (i * 151 + 160) % 256, 255)
-    d.ellipse((4 + i % 4, 4, 44, 44 - i % 5), fill=colour, outline=(0, 0, 0, 160), width=2)
-    d.text((14, 16), "%02d" % i, fill=(255, 255, 255, 220))
-    img.save("%s/%02d.png" % (work, i))
-PY
+/usr/bin/python3 "$(dirname "$0")/draw-icons.py" "$work"
 mkdir "$work/pack"
 for i in $(seq -w 0 15); do convert "$work/$i.png" -compress RLE "$work/$i.psd"; done
 /usr/bin/python3 - "$work" "$count" <<'PY'
