@@ -4,10 +4,7 @@
 # two of them double-clicked into the strip. Runs under Xvfb with openbox.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" != --inside ]; then
-  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
-  exec xvfb-run -a -s "-screen 0 760x560x24" "$0" --inside
-fi
+. scripts/under-xvfb.sh 760x560
 icons=$(mktemp -d)/icons
 config=$(mktemp -d)
 mkdir -p "$icons"
@@ -19,8 +16,6 @@ draw sun.png '#f0b020' 'circle 24,24 24,10'
 draw drop.psd '#3a7ad8' 'polygon 24,4 38,30 24,44 10,30'
 draw star.png '#e0c000' 'polygon 24,3 30,18 46,18 33,28 38,44 24,34 10,44 15,28 2,18 18,18'
 draw box.ICO '#8a5a2a' 'rectangle 8,8 40,40'
-openbox >/dev/null 2>&1 &
-sleep 1
 XDG_CONFIG_HOME=$config build/quelo "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$config"' EXIT

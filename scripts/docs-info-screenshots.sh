@@ -4,13 +4,7 @@
 # openbox, xdotool and ImageMagick's import.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" != --inside ]; then
-  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
-  exec xvfb-run -a -s "-screen 0 1024x700x24" "$0" --inside
-fi
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
+. scripts/under-xvfb.sh 1024x700
 build/quelo-sample &
 pid=$!
 trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT

@@ -4,12 +4,7 @@
 # and the status text, all drawn at the screen's resolution. Needs openbox and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" != --inside ]; then
-  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
-  exec xvfb-run -a -s "-screen 0 1600x1100x24" "$0" --inside
-fi
-openbox >/dev/null 2>&1 &
-sleep 1
+. scripts/under-xvfb.sh 1600x1100
 QT_SCALE_FACTOR=2 build/quelo-sample &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT

@@ -5,12 +5,7 @@
 # HTML field. Needs openbox and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${1:-}" != --inside ]; then
-  for p in openbox xdotool; do command -v $p >/dev/null || apt-get install -y -qq $p >/dev/null; done
-  exec xvfb-run -a -s "-screen 0 760x560x24" "$0" --inside
-fi
-openbox >/dev/null 2>&1 &
-sleep 1
+. scripts/under-xvfb.sh 760x560
 build/quelo-sample &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
