@@ -17,12 +17,11 @@ QString Key(SaveKind kind) {
   return kind == SaveKind::Strip ? QStringLiteral("SaveFolder") : QStringLiteral("ExportFolder");
 }
 
-// One settings file in the user's configuration folder, the same on every system.
-QSettings Settings() {
+}  // namespace
+
+QSettings QueloSettings() {
   return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quelo"), QStringLiteral("quelo"));
 }
-
-}  // namespace
 
 bool FolderWritable(const std::string& folder) {
   if (folder.empty() || !QFileInfo(QString::fromStdString(folder)).isDir()) return false;
@@ -39,7 +38,7 @@ bool FolderWritable(const std::string& folder) {
 }
 
 std::string SaveStartFolder(SaveKind kind, const std::string& appDir) {
-  const QString kept = Settings().value(Key(kind)).toString();
+  const QString kept = QueloSettings().value(Key(kind)).toString();
   // A folder removed since is forgotten.
   if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept.toStdString();
   if (FolderWritable(appDir)) return appDir;
@@ -49,7 +48,7 @@ std::string SaveStartFolder(SaveKind kind, const std::string& appDir) {
 }
 
 void RememberSaveFolder(SaveKind kind, const std::string& savedFile) {
-  Settings().setValue(Key(kind), QFileInfo(QString::fromStdString(savedFile)).absolutePath());
+  QueloSettings().setValue(Key(kind), QFileInfo(QString::fromStdString(savedFile)).absolutePath());
 }
 
 }  // namespace quelo::ui

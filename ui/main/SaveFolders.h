@@ -4,9 +4,15 @@
 // folder is not), else the user's Pictures folder, else the home folder.
 #pragma once
 
+#include <QSettings>
+
 #include <string>
 
 namespace quelo::ui {
+
+// The program's settings (save folders, recent packs): one file in the
+// user's configuration folder, the same on every system.
+QSettings QueloSettings();
 
 enum class SaveKind { Strip, Export };
 

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "ui/main/SaveFolders.h"
 #include "ui/main/frmMain.h"
 
 namespace quelo::ui {
@@ -23,10 +24,6 @@ namespace {
 
 constexpr int kRecentCount = 5;
 const QString kRecentKey = QStringLiteral("RecentPacks");
-
-QSettings Settings() {
-  return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("quelo"), QStringLiteral("quelo"));
-}
 
 std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
@@ -92,7 +89,7 @@ void frmMain::OpenStartupPack() {
     // which for a new user is the sample pack installed beside it.
     if (pack->SourceCount() == 0) {
       const std::string sample = AppDir + "quelo-sample";
-      if (!Settings().contains(kRecentKey) && QFileInfo(QString::fromStdString(sample)).isFile() &&
+      if (!QueloSettings().contains(kRecentKey) && QFileInfo(QString::fromStdString(sample)).isFile() &&
           sample != platform::ExeFileName())
         RememberPath(sample);
       const QStringList recent = RecentPaths();
@@ -111,7 +108,7 @@ void frmMain::OpenStartupPack() {
   ShowPack(std::move(pack));
 }
 
-QStringList frmMain::RecentPaths() const { return Settings().value(kRecentKey).toStringList(); }
+QStringList frmMain::RecentPaths() const { return QueloSettings().value(kRecentKey).toStringList(); }
 
 void frmMain::RememberPath(const std::string& path) {
   QStringList recent = RecentPaths();
@@ -119,14 +116,14 @@ void frmMain::RememberPath(const std::string& path) {
   recent.removeAll(entry);
   recent.prepend(entry);
   while (recent.size() > kRecentCount) recent.removeLast();
-  Settings().setValue(kRecentKey, recent);
+  QueloSettings().setValue(kRecentKey, recent);
   UpdateRecentMenu();
 }
 
 void frmMain::ForgetPath(const std::string& path) {
   QStringList recent = RecentPaths();
   recent.removeAll(QString::fromStdString(path));
-  Settings().setValue(kRecentKey, recent);
+  QueloSettings().setValue(kRecentKey, recent);
   UpdateRecentMenu();
 }
 
