@@ -257,7 +257,9 @@ void frmMain::picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y) {
   const double scale = std::min(1.0, static_cast<double>(kDragImageWidth) / std::max(1, picture.width()));
   drag->setPixmap(QPixmap::fromImage(
       scale < 1 ? picture.scaledToWidth(kDragImageWidth, Qt::SmoothTransformation) : picture));
-  drag->setHotSpot(stripDragStart_ * scale);
+  // The picture rides just below the strip, in line with it: over the strip it
+  // would hide the marker that shows where a reorder lands.
+  drag->setHotSpot(QPoint(static_cast<int>(stripDragStart_.x() * scale), stripDragStart_.y() - picture.height() - 4));
   drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
 }
 
