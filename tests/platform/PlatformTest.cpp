@@ -54,3 +54,28 @@ TEST(CodePage932, EncodesAsWindowsDoesOrRefuses) {
     EXPECT_FALSE(platform::EncodeCp932(utf8, out)) << utf8;
   }
 }
+
+#include "platform/Tr.h"
+
+// A translation may reorder the parts of a message; arguments are taken as they are.
+TEST(Texts, ArgFillsPlaceholdersInOnePassInAnyOrder) {
+  using platform::Arg;
+  EXPECT_EQ(Arg("%1 を %2 に保存しました", {"a.bmp", "/tmp"}), "a.bmp を /tmp に保存しました");
+  EXPECT_EQ(Arg("Saved to %2: %1", {"a.bmp", "/tmp"}), "Saved to /tmp: a.bmp");
+  EXPECT_EQ(Arg("%1%1", {"x"}), "xx");
+  EXPECT_EQ(Arg("%1 and %2", {"%2"}), "%2 and %2");
+  EXPECT_EQ(Arg("100% of %", {}), "100% of %");
+  EXPECT_EQ(Arg("ends with %", {"a"}), "ends with %");
+}
+
+namespace {
+std::string Shout(const char* context, const char* text) { return std::string(context) + ":" + text; }
+}  // namespace
+
+TEST(Texts, TrUsesTheInstalledTranslatorAndOtherwiseTheJapaneseText) {
+  EXPECT_EQ(platform::Tr("image", "このファイルはPSD形式ではありません"), "このファイルはPSD形式ではありません");
+  platform::SetTranslator(Shout);
+  EXPECT_EQ(platform::Tr("image", "x"), "image:x");
+  platform::SetTranslator(nullptr);
+  EXPECT_EQ(platform::Tr("image", "x"), "x");
+}
