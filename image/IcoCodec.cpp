@@ -121,8 +121,10 @@ bool clsImage::SaveICO(const std::string& FileName) const {
   out.push_back(static_cast<uint8_t>(H));
   out.push_back(0);  // colour count
   out.push_back(0);  // reserved
-  Le16(out, 0);      // planes
-  Le16(out, 0);      // bit count
+  // Planes and bit count as in the bitmap header: readers that trust the
+  // directory (Pillow) otherwise take the pixels without their alpha.
+  Le16(out, 1);   // planes
+  Le16(out, 32);  // bit count
   Le32(out, xorSize + maskSize + kBitmapHeaderSize);
   Le32(out, 22);  // image offset
   // Bitmap information header.
@@ -150,8 +152,17 @@ bool clsImage::SaveICO(const std::string& FileName) const {
       out.push_back(stride == 4 ? p[3] : 255);
     }
   }
-  // AND mask: every pixel drawn; transparency comes from alpha alone.
-  out.insert(out.end(), maskSize, 0);
+  // AND mask, bottom row first, one bit per pixel from the left: set where the
+  // pixel is fully transparent, so readers that take the mask rather than the
+  // alpha hide the same pixels.
+  for (int32_t y = height_ - 1; y >= 0; --y) {
+    std::vector<uint8_t> row(maskRow, 0);
+    for (int32_t x = 0; x < width_; ++x) {
+      const uint8_t* p = &pixels_[(static_cast<size_t>(y) * W + static_cast<size_t>(x)) * stride];
+      if (stride == 4 && p[3] == 0) row[static_cast<size_t>(x) / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+    out.insert(out.end(), row.begin(), row.end());
+  }
 
   try {
     WriteFileReplacing(FileName, out, "clsImage.SaveICO");

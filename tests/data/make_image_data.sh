@@ -99,3 +99,44 @@ open(name.rsplit(".", 1)[0] + ".rgba", "wb").write(image.tobytes())
 print(name, image.mode, image.size)
 PY
 done
+
+# Damaged PNG files that exist in the wild, written chunk by chunk by Python: a
+# palette of one entry whose pixels use indices up to 63; image data whose
+# deflate stream (fixed codes) uses the distance codes 30 and 31, which stand
+# for no distance, or reaches back before its first byte; a 1-bit grey image
+# whose tRNS key (3) has bits above its depth.
+$python - <<'PY'
+import struct, zlib
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def png(width, height, depth, colour, idat, extra=b""):
+    header = struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + extra + chunk(b"IDAT", idat) + chunk(b"IEND", b"")
+rows = b"".join(b"\0" + bytes(range(16 * y, 16 * y + 16)) for y in range(4))
+open("png_py_palette_past_plte_16x4.png", "wb").write(
+    png(16, 4, 8, 3, zlib.compress(rows), chunk(b"PLTE", bytes([200, 10, 20]))))
+class Bits:
+    def __init__(self): self.value, self.count = 0, 0
+    def put(self, v, n):  # least significant bit first
+        self.value |= v << self.count; self.count += n
+    def code(self, c, n):  # a Huffman code, most significant bit first
+        for i in reversed(range(n)): self.put((c >> i) & 1, 1)
+    def literal(self, v):
+        if v < 144: self.code(0x30 + v, 8)
+        else: self.code(0x190 + v - 144, 9)
+    def bytes(self): return self.value.to_bytes((self.count + 7) // 8, "little")
+def stream(distance_code, extra=0, extra_bits=0):
+    b = Bits()
+    b.put(1, 1); b.put(1, 2)  # the last block, fixed codes
+    b.literal(0); b.literal(0x41)  # a filter byte and one grey value
+    b.code(261 - 256, 7)  # length 7
+    b.code(distance_code, 5); b.put(extra, extra_bits)
+    b.code(0, 7)  # end of block
+    return b"\x78\x01" + b.bytes() + struct.pack(">I", zlib.adler32(b"\0A" + b"A" * 7))
+open("png_py_distance30_8x1.png", "wb").write(png(8, 1, 8, 0, stream(30)))
+open("png_py_distance31_8x1.png", "wb").write(png(8, 1, 8, 0, stream(31)))
+open("png_py_distance_before_start_8x1.png", "wb").write(png(8, 1, 8, 0, stream(2)))  # distance 3 after 2 bytes
+rows = b"".join(b"\0" + bytes([0b10110100]) for y in range(2))
+open("png_py_grey1_trns3_8x2.png", "wb").write(
+    png(8, 2, 1, 0, zlib.compress(rows), chunk(b"tRNS", struct.pack(">H", 3))))
+PY

@@ -54,24 +54,42 @@ TEST(IcoReader, ReadsImageMagickIconsOrRefusesThemCleanly) {
                                                       test::TestData("ico_im_two.ico")});
 }
 
-// The layout byte for byte; and an independent reader, ImageMagick, sees the same
-// colours and alpha, rows in their order. (Pillow takes alpha only when the
-// directory entry says 32 bits; this icon's entry says 0.)
-TEST(IcoWriter, WritesTheIconLayoutThatImageMagickReadsBack) {
+// The layout byte for byte: the directory entry repeats the bitmap's planes and
+// bit count, and the AND mask hides exactly the pixels whose alpha is 0. Two
+// independent readers, ImageMagick (which reads the bitmap header) and Pillow
+// (which trusts the directory entry), both see every colour with its alpha,
+// rows in their order.
+TEST(IcoWriter, WritesAnIconThatImageMagickAndPillowReadBackWithAlpha) {
   test::TempDir dir;
   clsImage image;
   ASSERT_TRUE(image.LoadFile(test::TestData("psd_rgba_48x48.psd")));
   image.SaveICO(dir.File("x.ico"));
   const auto bytes = test::ReadAll(dir.File("x.ico"));
   ASSERT_EQ(bytes.size(), 9662u);
-  const std::vector<uint8_t> head = {0, 0, 1, 0, 1, 0, 48, 48, 0, 0, 0, 0, 0, 0, 0xA8, 0x25, 0, 0, 22, 0, 0, 0,
+  const std::vector<uint8_t> head = {0, 0, 1, 0, 1, 0, 48, 48, 0, 0, 1, 0, 32, 0, 0xA8, 0x25, 0, 0, 22, 0, 0, 0,
                                      40, 0, 0, 0, 48, 0, 0, 0, 96, 0, 0, 0, 1, 0, 32, 0, 0, 0, 0, 0,
                                      0x80, 0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(Slice(bytes, 0, head.size()), head);
-  EXPECT_EQ(Slice(bytes, 62 + 9216, 384), std::vector<uint8_t>(384, 0));  // the mask
+  // The mask, bottom row first, 8 bytes a row (6 used), most significant bit leftmost.
+  std::vector<uint8_t> mask(384, 0);
+  size_t hidden = 0;
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 48; ++x) {
+      if (image.Pixels()[(static_cast<size_t>(y) * 48 + x) * 4 + 3] != 0) continue;
+      mask[static_cast<size_t>(47 - y) * 8 + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      ++hidden;
+    }
+  }
+  ASSERT_GT(hidden, 0u);  // the test image has transparent pixels to hide
+  EXPECT_EQ(Slice(bytes, 62 + 9216, 384), mask);
   if (std::system("/usr/bin/convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ImageMagick";
   ASSERT_EQ(std::system(("/usr/bin/convert " + dir.File("x.ico") + " -depth 8 rgba:" + dir.File("im.rgba")).c_str()), 0);
   EXPECT_EQ(test::ReadAll(dir.File("im.rgba")), image.Pixels());
+  if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0) GTEST_SKIP() << "no Pillow";
+  const std::string script = "import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                             "assert im.mode == 'RGBA', im.mode; open(sys.argv[2], 'wb').write(im.tobytes())";
+  ASSERT_EQ(std::system(("/usr/bin/python3 -c \"" + script + "\" " + dir.File("x.ico") + " " + dir.File("pil.rgba")).c_str()), 0);
+  EXPECT_EQ(test::ReadAll(dir.File("pil.rgba")), image.Pixels());
 }
 
 // Without alpha, written opaque, as drawn; over a longer file, whole. Another

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <tuple>
 
 #include "image/clsImage.h"
 #include "support/PsdWriter.h"
@@ -12,7 +14,11 @@ using namespace quelo;
 namespace {
 
 const std::string kNotPng = "このファイルはPNG形式ではありません";
-const std::string kDamaged = "このPNGファイルは壊れているため読み込めません";
+// A damaged file's message gives what is wrong with it.
+std::string Damaged(const std::string& reason) { return "このPNGファイルは壊れているため読み込めません（" + reason + "）"; }
+const std::string kCutShort = Damaged("ファイルが途中で終わっています");
+const std::string kBadDistance = Damaged("圧縮された画像データが不正な距離を参照しています");
+const std::string kTooLittle = Damaged("画像データが画像の大きさに足りません");
 const std::string kTooLarge = "このイメージは大きすぎるため読み込めません";
 
 // "png_im_rgb_21x11.png" -> {21, 11}
@@ -64,9 +70,9 @@ TEST(PngDecoder, ReadsAMemberAtItsPosition) {
 // header, before any allocation, in every decoder.
 TEST(PngDecoder, RefusesBadDataWithAMessageNamingTheFile) {
   auto badCrc = test::ReadAll(test::TestData("png_im_rgb_21x11.png"));
-  badCrc[badCrc.size() - 20] ^= 0x01;  // inside the image data
+  badCrc[500] ^= 0x01;  // inside the image data
   auto noHeader = test::ReadAll(test::TestData("png_pil_grey1_13x7.png"));
-  noHeader[12] = 'i';  // IHDR -> iHDR
+  noHeader.erase(noHeader.begin() + 8, noHeader.begin() + 33);  // IDAT right behind the signature
   test::RawPsd wide;
   wide.columns = 16385;
   wide.packed.assign(3, {});
@@ -88,11 +94,12 @@ TEST(PngDecoder, RefusesBadDataWithAMessageNamingTheFile) {
       {"png_py_16385x1.png", {}, "", false, kTooLarge},
       {"png_py_1x16385.png", {}, "", false, kTooLarge},
       {"png_py_16384x4097.png", {}, "", false, kTooLarge},
-      {"png_py_16384x4096.png", {}, "", false, kDamaged},  // taken, but 64 bytes of data can't fill it
-      {"png_py_bomb_1x1.png", {}, "", false, kDamaged},
+      {"png_py_16384x4096.png", {}, "", false, kTooLittle},  // taken, but 64 bytes of data can't fill it
+      {"png_py_bomb_1x1.png", {}, "", false, Damaged("圧縮された画像データが画像より大きく展開されます")},
+      {"png_py_distance_before_start_8x1.png", {}, "", false, kBadDistance},
       {"psd_rgb_37x29.psd", {}, "png", true, kNotPng},
-      {nullptr, badCrc, "png", false, kDamaged},
-      {nullptr, noHeader, "png", false, kDamaged},
+      {nullptr, badCrc, "png", false, Damaged("チャンク IDAT のCRCが一致しません")},
+      {nullptr, noHeader, "png", false, Damaged("最初のチャンクがIHDRではありません")},
       {nullptr, wide.Bytes(), "psd", false, kTooLarge},
       {nullptr, big.Bytes(), "psd", false, kTooLarge},
       {nullptr, icon, "ico", false, kTooLarge},
@@ -112,18 +119,98 @@ TEST(PngDecoder, RefusesBadDataWithAMessageNamingTheFile) {
   clsImage named;
   named.SetName("icon.png");
   EXPECT_FALSE(named.LoadByteArray(badCrc, "PNG"));
-  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{kDamaged + "\r\nicon.png"});
+  EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{Damaged("チャンク IDAT のCRCが一致しません") + "\r\nicon.png"});
 }
 
-// Cut short anywhere (a member whose pack ends early): refused, without a word.
-TEST(PngDecoder, RefusesEveryCutShortFileQuietly) {
-  test::RecordingDialogs dialogs;
-  for (const std::string name : {"png_im_interlaced_33x31.png", "ico_im_png_256.ico"}) {
-    const auto whole = test::ReadAll(test::TestData(name));
-    const std::string type = name.substr(name.size() - 3);
-    for (size_t length = 0; length < whole.size(); length += 1 + length / 64)
-      ASSERT_FALSE(clsImage().LoadByteArray({whole.begin(), whole.begin() + static_cast<long>(length)}, type))
-          << name << " " << length;
+// Cut short anywhere (a member whose pack ends early): refused, and said so the
+// way other damage is.
+TEST(PngDecoder, RefusesEveryCutShortFileSayingSo) {
+  const auto whole = test::ReadAll(test::TestData("png_im_interlaced_33x31.png"));
+  for (size_t length = 0; length < whole.size(); length += 1 + length / 64) {
+    test::RecordingDialogs dialogs;
+    clsImage image;
+    image.SetName("cut.png");
+    ASSERT_FALSE(image.LoadByteArray({whole.begin(), whole.begin() + static_cast<long>(length)}, "png")) << length;
+    ASSERT_EQ(dialogs.Texts(), std::vector<std::string>{kCutShort + "\r\ncut.png"}) << length;
   }
-  EXPECT_TRUE(dialogs.messages.empty());
+  // An icon holding PNG data, cut inside the PNG.
+  const auto icon = test::ReadAll(test::TestData("ico_im_png_256.ico"));
+  for (size_t length = 22 + 8; length < icon.size(); length += 1 + length / 16)
+    ASSERT_FALSE(clsImage().LoadByteArray({icon.begin(), icon.begin() + static_cast<long>(length)}, "ico")) << length;
+}
+
+// Damage that stb_image would turn into bytes of memory nothing wrote (palette
+// indices past a one-entry palette; deflate distances 30 and 31, which stand for
+// none) gives the same answer every time: a defined colour, as libpng gives
+// (opaque black), or a refusal with its reason.
+TEST(PngDecoder, DamagedFilesGiveTheSameAnswerEveryTime) {
+  std::vector<uint8_t> palette;
+  for (int i = 0; i < 64; ++i) {
+    const std::vector<uint8_t> pixel = i == 0 ? std::vector<uint8_t>{200, 10, 20, 255} : std::vector<uint8_t>{0, 0, 0, 255};
+    palette.insert(palette.end(), pixel.begin(), pixel.end());
+  }
+  for (int run = 0; run < 3; ++run) {
+    test::RecordingDialogs dialogs;
+    clsImage image;
+    ASSERT_TRUE(image.LoadFile(test::TestData("png_py_palette_past_plte_16x4.png")));
+    EXPECT_EQ(image.Pixels(), palette) << run;
+    for (const char* name : {"png_py_distance30_8x1.png", "png_py_distance31_8x1.png"}) {
+      clsImage refused;
+      refused.SetName(name);
+      EXPECT_FALSE(refused.LoadFile(test::TestData(name))) << name;
+      EXPECT_FALSE(refused.HasPixels()) << name;
+    }
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{kBadDistance + "\r\npng_py_distance30_8x1.png",
+                                                         kBadDistance + "\r\npng_py_distance31_8x1.png"}));
+  }
+}
+
+// A grey key under 8 bits counts only its low bits: at 1 bit, a key of 3 is 1,
+// and the white pixels are the transparent ones.
+TEST(PngDecoder, MasksAGreyTransparencyKeyToTheBitDepth) {
+  clsImage image;
+  ASSERT_TRUE(image.LoadFile(test::TestData("png_py_grey1_trns3_8x2.png")));
+  std::vector<uint8_t> expected;
+  for (int y = 0; y < 2; ++y) {
+    for (int bit : {1, 0, 1, 1, 0, 1, 0, 0}) {
+      const std::vector<uint8_t> pixel = bit ? std::vector<uint8_t>{255, 255, 255, 0} : std::vector<uint8_t>{0, 0, 0, 255};
+      expected.insert(expected.end(), pixel.begin(), pixel.end());
+    }
+  }
+  EXPECT_EQ(image.Pixels(), expected);
+}
+
+// Interlaced 16-bit RGBA and RGB images a few hundred pixels a side (large
+// enough that a wrong idea of the rows' size shows), made by ImageMagick, decode
+// to the pixels Pillow reads from them.
+TEST(PngDecoder, DecodesLargeInterlaced16BitImagesToThePixelsPillowReads) {
+  if (std::system("/usr/bin/convert -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ImageMagick";
+  if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0) GTEST_SKIP() << "no Pillow";
+  test::TempDir dir;
+  struct Kind {
+    const char* format;
+    const char* alpha;
+    uint8_t colourType;
+  };
+  for (const Kind& kind : {Kind{"PNG64", "-alpha set -channel A -fx 'j/h' +channel", 6}, Kind{"PNG48", "-alpha off", 2}}) {
+    const std::string png = dir.File(std::string(kind.format) + ".png");
+    const std::string rgba = dir.File(std::string(kind.format) + ".rgba");
+    ASSERT_EQ(std::system(("/usr/bin/convert -seed 4 -size 301x257 plasma:fractal " + std::string(kind.alpha) +
+                           " -depth 16 -interlace PNG " + kind.format + ":" + png).c_str()),
+              0);
+    const auto bytes = test::ReadAll(png);
+    ASSERT_GT(bytes.size(), 29u);
+    ASSERT_EQ(std::make_tuple(bytes[24], bytes[25], bytes[28]), std::make_tuple(uint8_t{16}, kind.colourType, uint8_t{1}))
+        << kind.format;  // 16 bits, the colour type, Adam7
+    ASSERT_EQ(std::system(("/usr/bin/python3 -c \"import sys; from PIL import Image; "
+                           "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGBA').tobytes())\" " +
+                           png + " " + rgba).c_str()),
+              0);
+    test::RecordingDialogs dialogs;
+    clsImage image;
+    ASSERT_TRUE(image.LoadFile(png));
+    EXPECT_EQ(std::make_tuple(image.Width(), image.Height()), std::make_tuple(301, 257));
+    EXPECT_EQ(image.Pixels(), test::ReadAll(rgba)) << kind.format;
+    EXPECT_TRUE(dialogs.messages.empty()) << kind.format;
+  }
 }
