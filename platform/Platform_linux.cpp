@@ -4,7 +4,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -124,14 +126,37 @@ std::FILE* CreateFileExclusive(const std::string& fileName) {
 
 namespace {
 // File systems that keep nothing to sync (some network and FUSE ones) answer
-// EINVAL or ENOTSUP; there the data is as safe as the file system makes it.
-bool NothingToSync(int e) { return e == EINVAL || e == ENOTSUP; }
+// EINVAL or ENOTSUP for their files and folders; there the data is as safe as
+// the file system makes it. The same answers for a pipe, a device or a folder
+// of the kernel's own file systems mean nothing could be stored: a failure.
+bool NothingToSync(int fd, int e) {
+  if (e != EINVAL && e != ENOTSUP) return false;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))) return false;
+  struct statfs fs {};
+  if (fstatfs(fd, &fs) != 0) return false;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+      return false;
+    default:
+      return true;
+  }
+}
 }  // namespace
 
 int SyncFile(std::FILE* file) {
   errno = 0;
   if (std::fflush(file) != 0) return errno ? errno : EIO;
-  if (fsync(fileno(file)) != 0 && !NothingToSync(errno)) return errno;
+  const int fd = fileno(file);
+  if (fsync(fd) != 0) {
+    const int e = errno;
+    if (!NothingToSync(fd, e)) return e;
+  }
   return 0;
 }
 
@@ -143,7 +168,10 @@ int SyncFolder(const std::string& folder) {
   const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return errno;
   int result = 0;
-  if (fsync(fd) != 0 && !NothingToSync(errno)) result = errno;
+  if (fsync(fd) != 0) {
+    const int e = errno;
+    if (!NothingToSync(fd, e)) result = e;
+  }
   close(fd);
   return result;
 }

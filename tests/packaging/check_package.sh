@@ -32,4 +32,19 @@ done
 list=$("$work/root/usr/bin/quelo-pack" --list "$work/root/usr/bin/quelo-sample") || fail "quelo-sample carries no pack"
 [ "$(grep -c '\.psd\|\.ico' <<<"$list")" = 13 ] || fail "quelo-sample's pack lost images: $list"
 grep -q '!quelo.ini' <<<"$list" || fail "quelo-sample's pack lost its definition"
+# Debian policy: a copyright file naming the licences of what is compiled in and linked.
+copyright=$work/root/usr/share/doc/quelo/copyright
+[ -f "$copyright" ] || fail "no /usr/share/doc/quelo/copyright"
+for licence in "License: LGPL-3" "License: MIT or public-domain" "GCC-exception-3.1" "License: LGPL-2.1+"; do
+  grep -qF "$licence" "$copyright" || fail "the copyright file lacks $licence"
+done
+# The desktop entry hands quelo one path (it opens one pack) and offers it for no file type.
+entry=$work/root/usr/share/applications/quelo.desktop
+grep -qx 'Exec=quelo %f' "$entry" || fail "the desktop entry does not start quelo with one path: $(grep Exec "$entry")"
+! grep -q '^MimeType=' "$entry" || fail "the desktop entry offers quelo for file types: $(grep MimeType "$entry")"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "desktop-file-validate refuses the desktop entry"
+else
+  echo "desktop-file-validate is missing (desktop-file-utils): the entry's syntax is not checked"
+fi
 echo "package: $(stat -c %s "$deb") bytes, dbgsym: $(stat -c %s "$ddeb") bytes"

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/ArchiveTestUtil.h"
+#include "platform/Platform.h"
 #include "platform/ReplacingFile.h"
 #include "support/TempDir.h"
 
@@ -35,6 +37,45 @@ TEST(ReplacingFile, RefusesWhatIsNotAPlainFile) {
             "Is a directory");
   EXPECT_TRUE(fs::is_fifo(dir.File("pipe")));
   EXPECT_EQ(test::FileNames(dir.Path()), (std::set<std::string>{"folder", "pipe"}));
+}
+
+// The syncs below the replacement give the system's answer: a pipe, /dev/null
+// and folders of /proc can store nothing (fsync answers EINVAL there), /dev/full
+// takes no data; a file and a folder on a real file system sync, whatever errno
+// held before.
+TEST(Sync, ReportsWhatTheSystemRefusesAndNothingElse) {
+  test::TempDir dir;
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::FILE* pipeEnd = fdopen(ends[1], "wb");
+  std::FILE* devNull = std::fopen("/dev/null", "wb");
+  std::FILE* devFull = std::fopen("/dev/full", "wb");
+  ASSERT_TRUE(pipeEnd && devNull && devFull);
+  std::fputs("data", pipeEnd);
+  std::fputs("data", devNull);
+  std::fputs("data", devFull);
+  EXPECT_EQ(platform::SyncFile(pipeEnd), EINVAL);
+  EXPECT_EQ(platform::SyncFile(devNull), EINVAL);
+  EXPECT_EQ(platform::SyncFile(devFull), ENOSPC);
+  EXPECT_EQ(platform::SyncFolder("/proc"), EINVAL);
+  EXPECT_EQ(platform::SyncFolder("/proc/self"), EINVAL);
+  EXPECT_EQ(platform::SyncFolder(dir.File("missing")), ENOENT);
+  std::fclose(pipeEnd);
+  std::fclose(devNull);
+  std::fclose(devFull);
+  close(ends[0]);
+
+  std::FILE* file = std::fopen(dir.File("x").c_str(), "wb");
+  ASSERT_TRUE(file);
+  std::fputs("data", file);
+  errno = EIO;
+  EXPECT_EQ(platform::SyncFile(file), 0);
+  EXPECT_EQ(ReadAll(dir.File("x")), (std::vector<uint8_t>{'d', 'a', 't', 'a'}));  // flushed, not only synced
+  std::fclose(file);
+  errno = EIO;
+  EXPECT_EQ(platform::SyncFolder(dir.Path()), 0);
+  errno = EIO;
+  EXPECT_EQ(platform::SyncFolder(""), 0);  // the current folder
 }
 
 struct Outcome {

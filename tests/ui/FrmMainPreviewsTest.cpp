@@ -159,6 +159,35 @@ class FrmMainPreviewsTest : public QObject, protected quelo::test::MainWindowHar
     ExpectView(4, 8);
   }
 
+  // An image longer than 256 pixels a side is shown scaled down to 256 along its
+  // long side, keeping its shape: 600 x 30 as 256 x 13, 30 x 600 as 13 x 256. The
+  // panel shows the image's colour to the last pixel of that size and not beyond.
+  void ALongImageIsShownScaledDownToItsShape() {
+    const uint32_t wide = 0x2040C0, tall = 0x30A050;
+    StartLoose({{"a-wide.psd", quelo::test::SolidPsd(600, 30, wide)}, {"b-tall.psd", quelo::test::SolidPsd(30, 600, tall)}});
+    window_->resize(1000, 900);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    struct Shown {
+      int k;
+      QSize size;
+      uint32_t colour;
+    };
+    for (const Shown& shown : {Shown{1, QSize(256, 13), wide}, Shown{2, QSize(13, 256), tall}}) {
+      W().vscPreviews->setValue(shown.k);  // the preview at the top, whole in view
+      const auto e = W().picPreview[static_cast<size_t>(shown.k)];
+      QCOMPARE(QSize(e.width, e.height), shown.size);
+      const QImage panel = Panel()->grab().toImage();
+      const auto at = [&](int x, int y) { return PictureBox::FromQRgb(panel.pixel(InPanel(shown.k, x, y))); };
+      const int w = shown.size.width(), h = shown.size.height();
+      QVERIFY(InPanel(shown.k, w, h).y() < panel.height());
+      QCOMPARE(at(0, 0), shown.colour);
+      QCOMPARE(at(w - 1, h - 1), shown.colour);
+      QVERIFY(at(w, h / 2) != shown.colour);  // right of it
+      QVERIFY(at(w / 2, h) != shown.colour);  // below it
+    }
+  }
+
   // A display name longer than its preview is wide shows whole as a tooltip.
   void ACutNameShowsAsATooltip() {
     const std::string longName = "a-rather-long-name-for-so-small-an-icon.psd";
