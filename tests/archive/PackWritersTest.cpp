@@ -26,6 +26,27 @@ TEST(PackWriters, StoresTextAsCodePage932OrRefusesIt) {
   EXPECT_EQ(ErrorOf([] { SerializeArchive({{"顔😀.psd", {}, 0}}); }).Number(), packerr::kNoCp932Form);
 }
 
+// The definition counts its entries and its default list in 16 bits: 32767
+// each is written with that count, one more is refused, never stored as a
+// count wrapped to -32768; so is a directory of more members than 16-bit
+// indices reach.
+TEST(PackWriters, RefusesCountsBeyondTheir16BitFields) {
+  const auto countAt = [](const std::vector<uint8_t>& bytes, size_t at) { return bytes[at] | bytes[at + 1] << 8; };
+  PackDefinition definition;  // empty texts: the counts stand at bytes 18 and 20
+  definition.Files.resize(32767);
+  definition.DefaultList.assign(32767, 'x');
+  const auto bytes = SerializeDefinition(definition);
+  EXPECT_EQ(std::make_pair(countAt(bytes, 18), countAt(bytes, 20)), std::make_pair(32767, 32767));
+  EXPECT_EQ(bytes.size(), 26u + 32767u * 8 + 32767u);
+  PackDefinition manyFiles = definition;
+  manyFiles.Files.resize(32768);
+  EXPECT_EQ(ErrorOf([&] { SerializeDefinition(manyFiles); }).Number(), packerr::kTooMany);
+  PackDefinition longList = definition;
+  longList.DefaultList.push_back('x');
+  EXPECT_EQ(ErrorOf([&] { SerializeDefinition(longList); }).Number(), packerr::kTooMany);
+  EXPECT_EQ(ErrorOf([] { SerializeArchive(std::vector<PackMember>(32769)); }).Number(), packerr::kTooMany);
+}
+
 TEST(PackWriters, WriteFileAtomicallyReplacesOnlyAfterACompleteWrite) {
   test::TempDir dir;
   const std::string file = dir.File("strip.ini");

@@ -2,6 +2,8 @@
 // Pillow, an archive appended to this test program, and the sources refused.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -109,6 +111,44 @@ TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
   EXPECT_EQ(pack.ImageCount(), 299);
   if (watch.messages.empty()) GTEST_SKIP() << "the reader refused quietly";
   EXPECT_EQ(statusAtMessage, "ファイルを読み込んでいます... f151.psd");
+}
+
+// A folder of 1000 small PNG files (one made by ImageMagick, copied) calls the
+// progress callback per percentage point or per 20 ms step of loading, not per
+// image: at most 100 points, the steps the load's time allows, the first call
+// and the closing status. Each call counts forwards over the same total.
+TEST(LoadedPackFolder, ReportsProgressABoundedNumberOfTimes) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  const std::vector<uint8_t> png = test::ReadAll(test::TestData("png_im_rgb_21x11.png"));
+  constexpr int kCount = 1000;
+  for (int i = 0; i < kCount; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "i%04d.png", i);
+    test::WriteAll(dir.File(name), png);
+  }
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  struct Call {
+    int32_t total, current;
+  };
+  std::vector<Call> calls;
+  const auto start = std::chrono::steady_clock::now();
+  pack.Load([&](int32_t total, int32_t current, const std::string&) { calls.push_back({total, current}); });
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_EQ(pack.ImageCount(), kCount);
+  ASSERT_GE(calls.size(), 3u);
+  const size_t bound = 100 + static_cast<size_t>(ms / 20) + 2;
+  EXPECT_LE(calls.size(), bound) << "in " << ms << " ms";
+  EXPECT_EQ(calls.front().current, 1);
+  for (size_t i = 0; i + 1 < calls.size(); ++i) {
+    EXPECT_EQ(calls[i].total, kCount) << i;
+    if (i > 0) {
+      EXPECT_GT(calls[i].current, calls[i - 1].current) << i;
+    }
+  }
+  EXPECT_EQ(std::make_pair(calls.back().total, calls.back().current), std::make_pair(1, 1));  // the closing status
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST(LoadedPackArchive, ShowsDefinitionTitlesAndSkipsMembersThatAreNoImages) {
