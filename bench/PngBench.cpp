@@ -1,17 +1,22 @@
 // Decoding a folder of PNG icons and the same icons packed by quelo-pack (PNG
 // stored as PSD members), through clsImage, as opening either would.
 //   bench_png FOLDER PACK [ROUNDS]
+//   bench_png --large FILE.png [ROUNDS]
 // bench/png-bench.sh makes both and runs this. Prints, per source, the images
-// decoded and the best and median time of the rounds.
+// decoded and the best and median time of the rounds. With --large, one large
+// PNG: the whole decode, and the walk over its deflate stream alone (the check
+// that runs before stb_image inflates it).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "archive/clsExePlusFiles.h"
+#include "image/DeflateCheck.h"
 #include "image/clsImage.h"
 #include "pack/LoadedPack.h"
 #include "platform/Platform.h"
@@ -39,7 +44,43 @@ void Time(const char* what, int rounds, const std::function<int64_t(int&)>& pass
 
 }  // namespace
 
+// The image data (IDAT) of a PNG file, joined.
+std::vector<uint8_t> ImageData(const std::vector<uint8_t>& png) {
+  std::vector<uint8_t> stream;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t length = size_t{png[at]} << 24 | size_t{png[at + 1]} << 16 | size_t{png[at + 2]} << 8 | png[at + 3];
+    if (at + 12 + length > png.size()) break;
+    if (std::equal(png.begin() + static_cast<long>(at) + 4, png.begin() + static_cast<long>(at) + 8, "IDAT"))
+      stream.insert(stream.end(), png.begin() + static_cast<long>(at) + 8, png.begin() + static_cast<long>(at + 8 + length));
+    at += 12 + length;
+  }
+  return stream;
+}
+
+int Large(const std::string& file, int rounds) {
+  std::vector<uint8_t> png;
+  if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
+    uint8_t buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) png.insert(png.end(), buffer, buffer + n);
+    std::fclose(f);
+  }
+  const std::vector<uint8_t> stream = ImageData(png);
+  Time("large PNG: LoadFile", rounds, [&](int& images) {
+    quelo::clsImage image;
+    if (!image.LoadFile(file) || !image.HasPixels()) return int64_t{0};
+    images = 1;
+    return int64_t{image.Width()} * image.Height();
+  });
+  Time("large PNG: deflate walk alone", rounds, [&](int& images) {
+    const quelo::DeflateCheck check = quelo::CheckZlibStream(stream.data(), stream.size(), UINT64_MAX);
+    images = check.problem ? 0 : 1;
+    return static_cast<int64_t>(check.inflated / 4);  // "pixels": inflated bytes / 4
+  });
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--large") return Large(argv[2], argc > 3 ? std::max(1, std::atoi(argv[3])) : 5);
   if (argc < 3) {
     std::fprintf(stderr, "usage: bench_png FOLDER PACK [ROUNDS]\n");
     return 2;
