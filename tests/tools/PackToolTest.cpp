@@ -376,5 +376,38 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
   ExpectRefusal({program, folder, def, "-o", dir.File("never")}, {folder + ": two images would be stored as icon.psd"});
 }
 
+// Damaged PNG files once put bytes of uninitialised memory into the stored PSD:
+// palette indices past the palette are stored as opaque black, the same bytes
+// in every build, and a deflate stream using distance code 30 is refused with
+// its reason and nothing written.
+TEST_F(PackToolTest, DamagedPngFilesPackTheSameBytesOrNothing) {
+  const std::string folder = dir.File("icons"), def = WriteDefinition("[pack]\nname = p\n");
+  fs::create_directory(P(folder));
+  fs::copy_file(P(test::TestData("png_py_palette_past_plte_16x4.png")), P(folder + "/palette.png"));
+  std::vector<std::vector<uint8_t>> builds;
+  for (int run = 0; run < 3; ++run) {
+    const std::string out = dir.File("run" + std::to_string(run));
+    const Result built = Tool({program, folder, def, "-o", packed});
+    ASSERT_EQ(built.status, 0) << built.output;
+    ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
+    builds.push_back(ReadAll(out + "/palette.psd"));
+  }
+  EXPECT_EQ(builds[1], builds[0]);
+  EXPECT_EQ(builds[2], builds[0]);
+  clsImage image;
+  ASSERT_TRUE(image.LoadByteArray(builds[0], "PSD"));
+  std::vector<uint8_t> expected;
+  for (int i = 0; i < 64; ++i) {
+    const uint8_t pixel[4] = {static_cast<uint8_t>(i == 0 ? 200 : 0), static_cast<uint8_t>(i == 0 ? 10 : 0),
+                              static_cast<uint8_t>(i == 0 ? 20 : 0), 255};
+    expected.insert(expected.end(), pixel, pixel + 4);
+  }
+  EXPECT_EQ(image.Pixels(), expected);
+
+  fs::copy_file(P(test::TestData("png_py_distance30_8x1.png")), P(folder + "/distance.png"));
+  ExpectRefusal({program, folder, def, "-o", dir.File("never")}, {"distance.png"});
+  EXPECT_FALSE(fs::exists(P(dir.File("never"))));
+}
+
 }  // namespace
 }  // namespace quelo::tools
