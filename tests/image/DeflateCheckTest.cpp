@@ -120,7 +120,7 @@ TEST(DeflateCheck, CodeTablesAtTheEdgesAsZlibSeesThem) {
 TEST(DeflateCheck, TakesAndRefusesWhatZlibDoes) {
   std::mt19937 random(22);
   int refused = 0, compared = 0;
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; i < 10000; ++i) {
     // Data that packs into runs, into literals, or into long matches.
     std::vector<uint8_t> data(random() % 3000);
     const unsigned kind = random() % 3;
@@ -152,8 +152,8 @@ TEST(DeflateCheck, TakesAndRefusesWhatZlibDoes) {
     }
   }
   // Both kinds were met often.
-  EXPECT_GT(refused, 5000);
-  EXPECT_GT(compared, 5000);
+  EXPECT_GT(refused, 2500);
+  EXPECT_GT(compared, 2500);
 }
 
 }  // namespace
