@@ -120,7 +120,8 @@ std::string MemberNameProblem(const std::string& name) {
     if (plain < 0x20 || plain == 0x7F)
       return "it holds the control character " + CodePoint(plain) + ", which file names on Windows cannot hold";
     if (ForbiddenAscii(plain))
-      return std::string("it holds \"") + static_cast<char>(plain) + "\", which file names on Windows cannot hold";
+      return std::string("it holds the character ") + static_cast<char>(plain) +
+             " (Windows allows none of < > : \" / \\ | ? * in file names)";
   }
   if (name.back() == '.' || name.back() == ' ')
     return std::string("it ends in a ") + (name.back() == '.' ? "dot" : "space") +
@@ -149,12 +150,19 @@ std::string FoldedName(const std::string& name) {
 
 std::string ShownName(const std::string& name) {
   std::string out;
-  bool mapped = false;
+  bool changed = false;
   for (char32_t c : Decode(name)) {
-    mapped |= Unmapped(c) != c;
-    Append(out, Unmapped(c));
+    const char32_t plain = Unmapped(c);
+    changed |= plain != c || plain < 0x20 || plain == 0x7F;
+    if (plain < 0x20 || plain == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned>(plain));
+      out += escape;  // a control character would act on the terminal instead
+    } else {
+      Append(out, plain);
+    }
   }
-  return mapped ? out : name;  // bytes that are not UTF-8 stay as they were
+  return changed ? out : name;  // bytes that are not UTF-8 stay as they were
 }
 
 }  // namespace quelo::tools

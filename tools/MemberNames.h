@@ -30,7 +30,8 @@ std::string WindowsDeviceName(const std::string& name);
 // and spaces files the name: two names with one key are one file there.
 std::string FoldedName(const std::string& name);
 
-// The name as a user recognises it: the U+F000 forms shown as the characters they stand for.
+// The name as a user recognises it: the U+F000 forms shown as the characters
+// they stand for, control characters as \x01.
 std::string ShownName(const std::string& name);
 
 }  // namespace quelo::tools

@@ -81,6 +81,8 @@ class ToolDialogs final : public platform::IDialogs {
   std::string reasons_;
 };
 
+std::string ErrnoText(int e) { return QueloError::FromErrno(e, "").Description(); }
+
 int Refuse(std::ostream& err, const std::string& message) {
   err << "quelo-pack: " << message << '\n';
   return kExitRefused;
@@ -245,21 +247,22 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
   // Linux) is refused before its file is looked at: Windows would take
   // "CON.png" for the console and "a:b.png" for a stream, and drop it unseen.
   std::set<std::string> inFolder;
+  std::vector<platform::FolderEntry> entries;
+  if (const int e = platform::ListFolder(folder, entries); e != 0)
+    return Refuse(err, "cannot list the folder " + folder + ": " + ErrnoText(e));
+  std::sort(entries.begin(), entries.end(),
+            [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.name < b.name; });
   int badNames = 0;
-  try {
-    for (const fs::directory_entry& entry : fs::directory_iterator(P(folder))) {
-      const std::string name = entry.path().filename().u8string();
-      if (ImageType(WithoutTrailing(name)).empty()) continue;
-      if (const std::string problem = MemberNameProblem(name); !problem.empty()) {
-        err << "quelo-pack: " << folder << ": the file name " << ShownName(name) << " can't be stored: " << problem
-            << '\n';
-        ++badNames;
-        continue;
-      }
-      if (entry.is_regular_file()) inFolder.insert(name);
+  for (const platform::FolderEntry& entry : entries) {
+    const std::string& name = entry.name;
+    if (entry.folder || ImageType(WithoutTrailing(name)).empty()) continue;
+    if (const std::string problem = MemberNameProblem(name); !problem.empty()) {
+      err << "quelo-pack: " << folder << ": the file name \"" << ShownName(name) << "\" can't be stored: " << problem
+          << '\n';
+      ++badNames;
+      continue;
     }
-  } catch (const fs::filesystem_error& e) {
-    return Refuse(err, "cannot list the folder " + folder + ": " + e.code().message());
+    if (fs::is_regular_file(P(folder) / P(name), ec)) inFolder.insert(name);
   }
   if (badNames > 0)
     return Refuse(err, std::to_string(badNames) + " file name(s) would not make files on Windows; nothing was written");
@@ -397,8 +400,6 @@ int WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   if (std::fclose(file) != 0 && !error) error = errno ? errno : EIO;
   return error;
 }
-
-std::string ErrnoText(int e) { return QueloError::FromErrno(e, "").Description(); }
 
 }  // namespace
 
