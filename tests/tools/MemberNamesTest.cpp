@@ -162,6 +162,28 @@ TEST_F(MemberNamesTest, FineNamesGoThroughBuildListAndExtract) {
   }
 }
 
+// Paths longer than the 260 characters Windows once allowed: a pack is built,
+// listed and extracted in a folder that deep (the Windows tool declares itself
+// long-path aware).
+TEST_F(MemberNamesTest, PathsBeyond260CharactersWork) {
+  std::string deep = dir.Path();
+  for (const char c : {'d', 'e', 'f'}) deep += std::string(100, c) + "/";
+  fs::create_directories(P(deep));
+  const std::string packed = deep + ExeName(std::string(60, 'p')), out = deep + std::string(40, 'o');
+  ASSERT_GT(packed.size(), 260u);
+  test::ProgramResult r = Tool({program, kFolders + "/fine", Definition(), "-o", packed});
+  ASSERT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(Tool({"--list", packed}).status, 0);
+  r = Tool({"--extract", packed, out});
+  ASSERT_EQ(r.status, 0) << r.output;
+  // Listed by the system's own call: mingw's directory iterator lists another
+  // folder for paths this long.
+  std::vector<platform::FolderEntry> entries;
+  EXPECT_EQ(platform::ListFolder(out, entries), 0);
+  EXPECT_EQ(entries.size(), 7u) << r.output;
+  EXPECT_EQ(ReadAll(out + "/one.psd"), ReadAll(test::TestData("psd_rgb_37x29.psd")));
+}
+
 // A pack made elsewhere (or by an earlier quelo-pack) with a name that is no
 // file on one of the systems: the extractor refuses it before writing anything,
 // so no folder is made and a folder that was there stays empty.
