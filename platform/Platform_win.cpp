@@ -233,6 +233,7 @@ int SyncFile(std::FILE* file) {
 int RenameReplacing(const std::string& from, const std::string& to) {
   std::wstring wideFrom, wideTo;
   if (!Widen(from, wideFrom) || !Widen(to, wideTo)) return EINVAL;
+  if (NameTooLong(wideTo)) return ENAMETOOLONG;
   if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
   return ErrnoOf(GetLastError());
 }
