@@ -374,7 +374,8 @@ int ListPack(const std::string& pack, std::ostream& out, std::ostream& err) {
   int outside = 0;
   for (size_t i = 0; i < members.size(); ++i) {
     const Member& m = members[i];
-    out << i << '\t' << m.Name << '\t' << m.Position << '\t' << m.Size << '\t' << StoredAs(pack, m, length, dialogs)
+    // A control character in a name (a tab, a line break) would break the columns.
+    out << i << '\t' << ShownName(m.Name) << '\t' << m.Position << '\t' << m.Size << '\t' << StoredAs(pack, m, length, dialogs)
         << '\n';
     if (!InsideFile(m, length)) ++outside;
   }

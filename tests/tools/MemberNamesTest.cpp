@@ -221,6 +221,11 @@ TEST_F(MemberNamesTest, ExtractRefusesBadNamesBeforeWritingAnything) {
     EXPECT_FALSE(fs::exists(P(dir.File("new")))) << names[0];
     EXPECT_TRUE(FileNames(dir.File("there")).empty()) << names[0];
   }
+  // --list shows such names, a control character escaped so that the columns hold.
+  const test::ProgramResult listed = Tool({"--list", PackOf({"a\tb\nc.psd", "CON"})});
+  EXPECT_EQ(listed.status, 0) << listed.output;
+  EXPECT_NE(listed.output.find("\n2\ta\\x09b\\x0Ac.psd\t"), std::string::npos) << listed.output;
+  EXPECT_NE(listed.output.find("\n3\tCON\t"), std::string::npos) << listed.output;
   // The same answer from the program, status included.
   const test::ProgramResult r = Tool({"--extract", PackOf({"CON.psd"}), dir.File("new")});
   EXPECT_EQ(r.status, 1);
