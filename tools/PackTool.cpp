@@ -387,9 +387,12 @@ int ListPack(const std::string& pack, std::ostream& out, std::ostream& err) {
 namespace {
 
 // Creates the file, failing when a file of that name exists (even one that
-// appeared a moment ago), and writes the bytes. 0 or an errno value.
-int WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+// appeared a moment ago), and writes the bytes. 0 or an errno value; created
+// tells whether the file is this call's (to be removed again after a failure).
+int WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& created) {
+  errno = 0;
   std::FILE* file = platform::CreateFileExclusive(path);
+  created = file != nullptr;
   if (!file) return errno ? errno : EIO;
   int error = 0;
   const size_t allowed = platform::TakeWriteAllowance(bytes.size());
@@ -462,8 +465,9 @@ int ExtractPack(const std::string& pack, const std::string& folder, std::ostream
     std::vector<uint8_t> bytes;
     if (!ReadRange(pack, static_cast<uint64_t>(m.Position) - 1, static_cast<uint64_t>(m.Size), bytes))
       return fail("cannot read the member " + m.Name + " from " + pack);
-    if (const int e = WriteNewFile(path, bytes); e != 0) {
-      if (e != EEXIST) written.push_back(path);  // a part of it may be there
+    bool created = false;
+    if (const int e = WriteNewFile(path, bytes, created); e != 0) {
+      if (created) written.push_back(path);  // a part of it is there
       return fail(path + ": " + (e == EEXIST ? std::string("a file of this name appeared meanwhile") : ErrnoText(e)));
     }
     written.push_back(path);

@@ -275,6 +275,17 @@ TEST_F(MemberNamesTest, ExtractionNeverWritesOverAFileThatAppeared) {
   EXPECT_NE(err.str().find("third.psd: a file of this name appeared meanwhile"), std::string::npos) << err.str();
   EXPECT_EQ(FileNames(folder), std::set<std::string>{"third.psd"});
   EXPECT_FALSE(fs::exists(P(dir.File("target"))));
+
+  // Nor is what lies under a member's name removed when the file could not
+  // be created for another reason (a folder marked read-only).
+  const std::string locked = dir.File("locked");
+  fs::create_directory(P(locked));
+  fs::create_symlink("../target", P(locked + "/!quelo.ini"));
+  fs::permissions(P(locked), fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(ExtractPack(pack, locked, out, err), kExitRefused);
+  fs::permissions(P(locked), fs::perms::owner_all);
+  EXPECT_NE(err.str().find("!quelo.ini: Permission denied"), std::string::npos) << err.str();
+  EXPECT_EQ(FileNames(locked), std::set<std::string>{"!quelo.ini"});
 }
 
 // Targets that are devices on Windows are named as such, and leave nothing
