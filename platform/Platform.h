@@ -65,6 +65,16 @@ std::vector<std::string> ListFilesWithExtension(const std::string& folder,
 // As ListFilesWithExtension, for files matching any of the extensions, in one sorted list.
 std::vector<std::string> ListFilesWithExtensions(const std::string& folder, const std::vector<std::string>& extensions);
 
+// Every entry of a folder (but "." and ".."), with its name exactly as the
+// system keeps it: a name holding ":" or "\\" (possible on Linux file systems)
+// or naming a device is listed as it is, not taken apart as a path.
+struct FolderEntry {
+  std::string name;
+  bool folder = false;  // a folder; anything else counts as a file
+};
+// 0, or the errno value of a folder that can't be read.
+int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+
 // ---- File names and file operations -----------------------------------------
 
 // Opens a file by its UTF-8 name, as std::fopen does (wide names on Windows).

@@ -107,6 +107,24 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder, cons
   return names;
 }
 
+int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return errno;
+  errno = 0;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string full = folder.empty() ? std::string(".") : folder;
+    if (full.back() != '/') full += '/';
+    struct stat st {};
+    entries.push_back({name, stat((full + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)});
+    errno = 0;
+  }
+  const int error = errno;
+  closedir(dir);
+  return error;
+}
+
 std::FILE* OpenFile(const std::string& fileName, const char* mode) { return std::fopen(fileName.c_str(), mode); }
 
 std::filesystem::path FsPath(const std::string& fileName) { return std::filesystem::path(fileName); }

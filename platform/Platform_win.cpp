@@ -159,6 +159,26 @@ std::vector<std::string> ListFilesWithExtensions(const std::string& folder, cons
   return names;
 }
 
+int ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  std::wstring pattern;
+  if (!Widen(folder.empty() ? std::string(".") : folder, pattern)) return EINVAL;
+  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? 0 : ErrnoOf(error);
+  }
+  do {
+    const std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
+    if (name == "." || name == "..") continue;
+    entries.push_back({name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return 0;
+}
+
 std::FILE* OpenFile(const std::string& fileName, const char* mode) {
   std::wstring wide, wideMode;
   if (!Widen(fileName, wide) || !Widen(mode, wideMode)) {
@@ -213,6 +233,7 @@ int SyncFile(std::FILE* file) {
 int RenameReplacing(const std::string& from, const std::string& to) {
   std::wstring wideFrom, wideTo;
   if (!Widen(from, wideFrom) || !Widen(to, wideTo)) return EINVAL;
+  if (NameTooLong(wideTo)) return ENAMETOOLONG;
   if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
   return ErrnoOf(GetLastError());
 }

@@ -14,6 +14,9 @@ namespace quelo {
 
 namespace {
 
+constexpr size_t kSuffixLength = 19;  // ".quelo-XXXXXXXX.tmp"
+constexpr size_t kMaxFileName = 255;
+
 // The errno of one step after the writes: the failure a test injected for it,
 // or else the step's own result.
 template <typename F>
@@ -58,11 +61,17 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
     if (!probe) throw QueloError::FromErrno(errno, source_);
     std::fclose(probe);
   }
+  // The temporary name is the destination's with a suffix, so a user who
+  // finds one left behind knows what it was for; when that would be longer
+  // than a file name may be (255 bytes, or UTF-16 units on Windows), a short
+  // name in the same folder does, so every name that fits can be written.
+  const std::string base = path.filename().u8string();
+  const bool shortName = base.size() + kSuffixLength > kMaxFileName;
   std::random_device random;
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".quelo-%08x.tmp", static_cast<unsigned>(random()));
-    temp_ = destination_ + suffix;
+    temp_ = shortName ? (path.parent_path() / suffix).u8string() : destination_ + suffix;
     file_ = platform::CreateFileExclusive(temp_);
     if (!file_ && errno != EEXIST) {
       const int e = errno;

@@ -120,15 +120,20 @@ TEST(IcoWriter, WritesWholeIconsOrLeavesTheUsersFilesAlone) {
   EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"このイメージはアイコン形式での保存は出来ません"});
   EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
   dialogs.messages.clear();
-  for (const std::string& name : {longName, dir.File("folder.ico"), dir.File("missing/x.ico")}) image.SaveICO(name);
+  for (const std::string& name : {dir.File(std::string(256, 'n')), dir.File("folder.ico"), dir.File("missing/x.ico")})
+    image.SaveICO(name);
   for (int64_t at : test::FailurePoints(4286)) {
     test::ScopedWriteFailure failure(at);
     EXPECT_FALSE(image.SaveICO(target)) << at;
+    EXPECT_FALSE(image.SaveICO(longName)) << at;
   }
   EXPECT_EQ(std::make_tuple(test::ReadAll(target), test::ReadAll(longName)), std::make_tuple(before, before));
+  // A name as long as a name may be, with no room for a suffix, is replaced too.
+  EXPECT_TRUE(image.SaveICO(longName));
+  EXPECT_EQ(test::ReadAll(longName).size(), 4286u);
   EXPECT_TRUE(fs::is_directory(dir.File("folder.ico")));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 3);  // nothing left behind
-  ASSERT_EQ(dialogs.messages.size(), 6u);
+  ASSERT_EQ(dialogs.messages.size(), 9u);
   for (const auto& m : dialogs.messages) {
     EXPECT_EQ(std::make_tuple(m.title, m.icon, m.buttons),
               std::make_tuple(std::string("Windowsアイコン形式エクスポート"), platform::MsgIcon::Critical,
@@ -140,6 +145,9 @@ TEST(IcoWriter, WritesWholeIconsOrLeavesTheUsersFilesAlone) {
   for (const std::string& text : dialogs.Texts()) reasons.push_back(text.substr(text.find('\n') + 1));
   EXPECT_EQ(reasons, (std::vector<std::string>{"ファイル名が長すぎます", "同じ名前のフォルダーがあります",
                                                "フォルダーまたはファイルが見つかりません",
+                                               "ディスクの空き容量が不足しています",
+                                               "ディスクの空き容量が不足しています",
+                                               "ディスクの空き容量が不足しています",
                                                "ディスクの空き容量が不足しています",
                                                "ディスクの空き容量が不足しています",
                                                "ディスクの空き容量が不足しています"}));

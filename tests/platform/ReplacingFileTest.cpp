@@ -56,5 +56,23 @@ TEST(ReplacingFile, EveryFailedStepLeavesTheFolderAsItWas) {
   }
 }
 
+// Every name that fits can be written and replaced, up to 255 characters (the
+// temporary file's own name must fit as well), a failed write included.
+TEST(ReplacingFile, NamesUpTo255CharactersAreWrittenAndReplaced) {
+  for (const size_t length : {200, 236, 237, 250, 255}) {
+    test::TempDir dir;
+    const std::string name(length, 'n');
+    WriteFileReplacing(dir.File(name), kEarlier, "Test.Write");
+    platform::FailWritesAfter(1);
+    const QueloError e = ErrorOf([&] { WriteFileReplacing(dir.File(name), kNew, "Test.Write"); });
+    platform::FailWritesAfter(-1);
+    EXPECT_EQ(e.Number(), err::kDiskFull) << length;
+    EXPECT_EQ(ReadAll(dir.File(name)), kEarlier) << length;
+    WriteFileReplacing(dir.File(name), kNew, "Test.Write");
+    EXPECT_EQ(ReadAll(dir.File(name)), kNew) << length;
+    EXPECT_EQ(test::FileNames(dir.Path()), std::set<std::string>{name}) << length;
+  }
+}
+
 }  // namespace
 }  // namespace quelo

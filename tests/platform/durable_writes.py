@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Records the system calls of a save and of quelo-pack with strace and checks
 that each new file is synced before it is renamed into place, and that its
-folder is synced after the rename.
+folder is synced after the rename. Extracted files, created anew rather than
+renamed into place, are each synced, and so is their folder after the last.
 
 durable_writes.py REPLACE_PROBE QUELO_PACK PROGRAM SAMPLE_FOLDER
 Exits 77 (skipped) with the reason when strace is missing."""
@@ -63,6 +64,27 @@ def check(calls, what, at_least):
     return failures
 
 
+def check_created(calls, what, at_least):
+    """Every file created exclusively is synced, and its folder after the last one."""
+    failures, created = [], []
+    for i, (call, args, result) in enumerate(calls):
+        if call.startswith("open") and "O_EXCL" in args and result >= 0:
+            created.append((i, os.path.realpath(QUOTED.findall(args)[0])))
+    synced = [(i, FD_PATH.match(a).group(1)) for i, (c, a, r) in enumerate(calls)
+              if c in ("fsync", "fdatasync") and r == 0 and FD_PATH.match(a)]
+    for i, path in created:
+        if not any(j > i and p == path for j, p in synced):
+            failures.append("%s: %s not synced" % (what, path))
+    if created:
+        last, path = created[-1]
+        folder = os.path.dirname(path)
+        if not any(j > last and p == folder for j, p in synced):
+            failures.append("%s: the folder %s not synced after the last file" % (what, folder))
+    if len(created) < at_least:
+        failures.append("%s: %d file(s) created, expected %d" % (what, len(created), at_least))
+    return failures
+
+
 def main():
     probe, pack_tool, program, sample = sys.argv[1:5]
     if not shutil.which("strace"):
@@ -82,8 +104,8 @@ def main():
         failures += check(traced(log, build), "quelo-pack build", 1)
         failures += check(traced(log, build), "quelo-pack rebuild", 1)
         members = len(os.listdir(sample))  # the images and the definition text, as many as the pack holds
-        failures += check(traced(log, [pack_tool, "--extract", packed, os.path.join(work, "out")]),
-                          "quelo-pack --extract", members)
+        failures += check_created(traced(log, [pack_tool, "--extract", packed, os.path.join(work, "out")]),
+                                  "quelo-pack --extract", members)
         for f in failures:
             print("FAIL", f)
         print("durable writes: %d failure(s) in 5 traced runs" % len(failures))

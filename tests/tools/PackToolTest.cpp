@@ -205,7 +205,8 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
       {{program, dir.File("nope"), kSampleDefinition, "-o", never}, {"the folder " + dir.File("nope") + " does not exist"}},
       {{kSampleDefinition, kSample, kSampleDefinition, "-o", never}, {"neither a PE nor an ELF program"}},
       {{program, folder, kSampleDefinition, "-o", never},
-       {"garbage.psd: このファイルはPSD形式ではありません", "cannot decode " + Join(folder, "cut.psd"),
+       {"cannot decode " + Join(folder, "garbage.psd") + " as a psd image: このファイルはPSD形式ではありません",
+        "cannot decode " + Join(folder, "cut.psd"),
         "2 image(s) could not be decoded"}},
       {{program, hangul, missingImage, "-o", never}, {"missing.txt:3: the folder " + hangul + " has no file nothere.psd"}},
       {{program, hangul, onlyPack, "-o", never},
@@ -282,8 +283,8 @@ TEST_F(PackToolTest, RefusesMoreMembersThanAPackAddresses) {
 
 // The tool run in-process, its writes failing at the first byte, in the middle
 // and at the last byte. Building: refused with the reason, the earlier output
-// byte for byte, no temporary file. Extracting: exactly the members before the
-// failing one, each complete.
+// byte for byte, no temporary file. Extracting: nothing of the run stays, not
+// even the folder it made; a folder that was there stays, empty.
 TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
   std::ostringstream out, err;
   ASSERT_EQ(RunPackTool({program, kSample, kSampleDefinition, "-o", packed}, out, err), kExitOk) << err.str();
@@ -297,74 +298,83 @@ TEST_F(PackToolTest, InjectedWriteFailuresLeaveNoDamagedFile) {
     EXPECT_EQ(test::FileNames(dir.Path()), (std::set<std::string>{"old", ExeName("packed"), ExeName("program")})) << at;
   }
 
-  ASSERT_EQ(ExtractPack(packed, dir.File("full"), out, err), kExitOk);
-  clsExePlusFiles archive;  // extracted in the directory's order
+  clsExePlusFiles archive;
   ASSERT_TRUE(archive.OpenExe(packed));
   int64_t total = 0;
   for (int16_t i = 0; i < archive.FileCount(); ++i) total += archive.FileSize(i);
+  fs::create_directory(P(dir.File("there")));
   for (int64_t at : test::FailurePoints(total)) {
-    const std::string folder = dir.File("x" + std::to_string(at));
-    {
-      test::ScopedWriteFailure failure(at);
-      EXPECT_EQ(ExtractPack(packed, folder, out, err), kExitRefused) << at;
+    for (const std::string& folder : {dir.File("made/x" + std::to_string(at)), dir.File("there")}) {
+      std::ostringstream e;
+      {
+        test::ScopedWriteFailure failure(at);
+        EXPECT_EQ(ExtractPack(packed, folder, out, e), kExitRefused) << at;
+      }
+      EXPECT_NE(e.str().find("No space left on device"), std::string::npos) << e.str();
+      EXPECT_NE(e.str().find("nothing of it is left"), std::string::npos) << e.str();
     }
-    std::set<std::string> complete;
-    int64_t end = 0;
-    for (int16_t i = 0; i < archive.FileCount() && (end += archive.FileSize(i)) <= at; ++i) complete.insert(archive.FileName(i));
-    EXPECT_EQ(test::FileNames(folder), complete) << at;
-    for (const std::string& name : complete) EXPECT_EQ(ReadAll(folder + "/" + name), ReadAll(dir.File("full/") + name));
+    EXPECT_FALSE(fs::exists(P(dir.File("made")))) << at;
+    EXPECT_EQ(test::FileNames(dir.File("there")), std::set<std::string>()) << at;
   }
 }
 
-// PNG files and icons holding PNG data go in as RGBA PSDs (a [file] section may
-// name the source) whose pixels quelo, Pillow and ImageMagick read back as the
-// PNG's; other images byte for byte. Two images stored under one name: refused.
-TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
-  struct Case {
-    const char* source;  // in the folder
-    const char* data;    // test data it is a copy of, and its .rgba beside it
-    const char* member;
-    const char* stored;  // the --list column
-  };
-  const Case cases[] = {
-      {"icon.png", "png_im_rgba_24x24.png", "icon.psd", "PSD 24x24 RGBA"},
-      {"Upper.PNG", "png_pil_palette_trns_15x8.png", "Upper.psd", "PSD 15x8 RGBA"},
-      {"grey.png", "png_im_grey_23x17.png", "grey.psd", "PSD 23x17 RGBA"},
-      {"big.ico", "ico_im_png_256.ico", "big.psd", "PSD 256x256 RGBA"},
-      {"small.ico", "ico_im_48.ico", "small.ico", "ICO 48x48 RGBA"},
-      {"rgb.psd", "psd_rgb_37x29.psd", "rgb.psd", "PSD 37x29 RGB"},
-  };
-  const std::string folder = dir.File("icons"), out = dir.File("out");
+struct PngCase {
+  const char* source;  // in the folder
+  const char* data;    // test data it is a copy of, and its .rgba beside it
+  const char* member;
+  const char* stored;  // the --list column
+};
+const PngCase kPngCases[] = {
+    {"icon.png", "png_im_rgba_24x24.png", "icon.psd", "PSD 24x24 RGBA"},
+    {"Upper.PNG", "png_pil_palette_trns_15x8.png", "Upper.psd", "PSD 15x8 RGBA"},
+    {"grey.png", "png_im_grey_23x17.png", "grey.psd", "PSD 23x17 RGBA"},
+    {"big.ico", "ico_im_png_256.ico", "big.psd", "PSD 256x256 RGBA"},
+    {"small.ico", "ico_im_48.ico", "small.ico", "ICO 48x48 RGBA"},
+    {"rgb.psd", "psd_rgb_37x29.psd", "rgb.psd", "PSD 37x29 RGB"},
+};
+
+std::vector<uint8_t> ExpectedPixels(const PngCase& c) {
+  const std::string data = c.data;
+  return ReadAll(test::TestData(data.substr(0, data.rfind('.')) + ".rgba"));
+}
+
+// The folder of kPngCases and a definition naming icon.png, packed and extracted
+// to dir/out; the tool's output and the listing.
+std::pair<Result, std::string> PackPngCases(const test::TempDir& dir, const std::string& program,
+                                            const std::string& packed) {
+  const std::string folder = dir.File("icons");
   fs::create_directory(P(folder));
-  for (const Case& c : cases) fs::copy_file(P(test::TestData(c.data)), P(folder + "/" + c.source));
-  const std::string def = WriteDefinition("[pack]\nname = p\n[file icon.png]\ntitle = アイコン\n");
-  const Result built = Tool({program, folder, def, "-o", packed});
-  ASSERT_EQ(built.status, 0) << built.output;
+  for (const PngCase& c : kPngCases) fs::copy_file(P(test::TestData(c.data)), P(folder + "/" + c.source));
+  const std::string text = "[pack]\nname = p\n[file icon.png]\ntitle = アイコン\n";
+  WriteAll(dir.File("png.txt"), std::vector<uint8_t>(text.begin(), text.end()));
+  const Result built = Tool({program, folder, dir.File("png.txt"), "-o", packed});
+  if (built.status != 0) return {built, ""};
   const std::string listing = Tool({"--list", packed}).output;
-  ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
+  EXPECT_EQ(Tool({"--extract", packed, dir.File("out")}).status, 0);
+  return {built, listing};
+}
+
+// PNG files and icons holding PNG data go in as RGBA PSDs (a [file] section may
+// name the source) whose pixels quelo reads back as the PNG's; other images
+// byte for byte. Two images stored under one name: refused.
+TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
+  const auto [built, listing] = PackPngCases(dir, program, packed);
+  ASSERT_EQ(built.status, 0) << built.output;
+  const std::string folder = dir.File("icons"), out = dir.File("out");
   EXPECT_EQ(test::FileNames(out).size(), 7u);
-  for (const Case& c : cases) {
-    const std::string data = c.data, rgba = data.substr(0, data.rfind('.')) + ".rgba";
+  for (const PngCase& c : kPngCases) {
     const std::string member = out + "/" + c.member;
     EXPECT_NE(listing.find("\t" + std::string(c.member) + "\t"), std::string::npos) << listing;
     EXPECT_NE(listing.find("\t" + std::string(c.stored) + "\n"), std::string::npos) << c.stored << "\n" << listing;
     if (std::string(c.source) == c.member) {
-      EXPECT_EQ(ReadAll(member), ReadAll(test::TestData(data))) << c.member;
+      EXPECT_EQ(ReadAll(member), ReadAll(test::TestData(c.data))) << c.member;
       continue;
     }
     EXPECT_NE(built.output.find("note: " + std::string(c.source) + " -> " + c.member + " (PSD, PackBits)"),
               std::string::npos) << built.output;
-    const auto expected = ReadAll(test::TestData(rgba));
     clsImage image;
     ASSERT_TRUE(image.LoadFile(member));
-    EXPECT_EQ(image.Pixels(), expected) << c.member;
-    if (test::kWindows) continue;  // ImageMagick and Pillow are Linux programs; the pixels are checked above
-    // ImageMagick would otherwise take the colours as matted against white.
-    EXPECT_EQ(RunProgram("/usr/bin/convert", {"-define", "psd:alpha-unblend=off", member + "[0]", "rgba:" + member + ".im"}).status, 0);
-    EXPECT_EQ(ReadAll(member + ".im"), expected) << c.member;
-    const std::string pillow = "import sys; from PIL import Image; sys.stdout.buffer.write(Image.open(sys.argv[1]).convert(\"RGBA\").tobytes())";
-    const Result r = RunProgram("/usr/bin/python3", {"-c", pillow, member});
-    EXPECT_EQ(std::vector<uint8_t>(r.output.begin(), r.output.end()), expected) << c.member;
+    EXPECT_EQ(image.Pixels(), ExpectedPixels(c)) << c.member;
   }
   clsExePlusFiles archive;
   clsQueloConfig config;
@@ -373,7 +383,28 @@ TEST_F(PackToolTest, PngImagesAreStoredAsPsdsOfTheSamePixels) {
   EXPECT_EQ(config.FileTitle(config.GetIndex("icon.psd")), "アイコン");
 
   fs::copy_file(P(test::TestData("psd_rgb_37x29.psd")), P(folder + "/icon.psd"));
-  ExpectRefusal({program, folder, def, "-o", dir.File("never")}, {folder + ": two images would be stored as icon.psd"});
+  ExpectRefusal({program, folder, dir.File("png.txt"), "-o", dir.File("never")},
+                {folder + ": two images would be stored as icon.psd"});
+}
+
+// The PSDs made from PNG data read back as the PNG's pixels in ImageMagick and Pillow too.
+TEST_F(PackToolTest, PsdsMadeFromPngReadAlikeInImageMagickAndPillow) {
+  if (test::kWindows) GTEST_SKIP() << "ImageMagick and Pillow are Linux programs, which a test under Wine cannot start";
+  const auto [built, listing] = PackPngCases(dir, program, packed);
+  ASSERT_EQ(built.status, 0) << built.output;
+  int converted = 0;
+  for (const PngCase& c : kPngCases) {
+    if (std::string(c.source) == c.member) continue;
+    ++converted;
+    const std::string member = dir.File("out/") + c.member;
+    // ImageMagick would otherwise take the colours as matted against white.
+    EXPECT_EQ(RunProgram("/usr/bin/convert", {"-define", "psd:alpha-unblend=off", member + "[0]", "rgba:" + member + ".im"}).status, 0);
+    EXPECT_EQ(ReadAll(member + ".im"), ExpectedPixels(c)) << c.member;
+    const std::string pillow = "import sys; from PIL import Image; sys.stdout.buffer.write(Image.open(sys.argv[1]).convert(\"RGBA\").tobytes())";
+    const Result r = RunProgram("/usr/bin/python3", {"-c", pillow, member});
+    EXPECT_EQ(std::vector<uint8_t>(r.output.begin(), r.output.end()), ExpectedPixels(c)) << c.member;
+  }
+  EXPECT_EQ(converted, 4);
 }
 
 // Damaged PNG files once put bytes of uninitialised memory into the stored PSD:
