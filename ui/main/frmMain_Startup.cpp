@@ -167,6 +167,7 @@ void frmMain::CreateControls() {
     txtBackColor[i]->setObjectName(QStringLiteral("txtBackColor%1").arg(i));
     txtBackColor[i]->setGeometry(30, 18 + 22 * i, 58, 20);
   }
+  ConnectBackColorFields();
   picSetBackColor = new PictureBox(fraBackColor);
   picSetBackColor->setObjectName(QStringLiteral("picSetBackColor"));
   picSetBackColor->setGeometry(8, 86, 80, 20);
@@ -221,7 +222,15 @@ void frmMain::Form_Load(const std::string& path) {
   show();
   QCoreApplication::processEvents();
   picProgress->SetScale(100, PixelsToTwips(picProgress->height()));
-  if (path.empty() || !OpenPath(path, false)) OpenStartupPack();
+  if (path.empty()) {
+    OpenStartupPack();
+  } else if (!OpenPath(path, false)) {
+    // The user named what to open: after its refusal nothing else is opened
+    // in its place, which would look as if it had been. The window stays
+    // empty and says so.
+    ShowPack(std::make_unique<LoadedPack>());
+    ShowProgress(1, 1, tr("パックは開かれていません").toStdString());
+  }
   UpdateRecentMenu();
   vscPreviews->raise();
   vscPreviews->show();
