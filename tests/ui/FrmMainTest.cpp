@@ -2,6 +2,9 @@
 // appended to a copy of this test program. Message boxes are answered from a script.
 #include <QClipboard>
 #include <QLineEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -64,6 +67,56 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(PictureBox::FromQRgb(bar.pixel(bar.width() - 1, 0)), GetSysColor(syscolor::kInactiveCaption));
     const QImage client = W().centralWidget()->grab().toImage();  // white under the banner
     QCOMPARE(client.pixelColor(3, client.height() - 2), QColor(Qt::white));
+  }
+
+  // No control overlaps another or reaches out of what holds it, for preview
+  // panels from an empty one to the 256-pixel cap (a 400-pixel image), at the
+  // first size and at 1400 x 900, and each button takes a click at its middle:
+  // the strip list gives up width before its buttons reach the colour panel.
+  void NoControlOverlapsAnotherAtAnyPanelWidth() {
+    for (int widest : {0, 1, 32, 100, 130, 131, 180, 220, 256, 400}) {
+      TearDownWindow();
+      SetUpWindow();
+      if (widest > 0)
+        StartLoose({{"small.psd", SolidPsd(16, 16, kRed)}, {"wide.psd", SolidPsd(widest, 12, kGreen)}});
+      else
+        StartLoose({});
+      W().show();
+      QVERIFY(QTest::qWaitForWindowExposed(&W()));
+      const QString where = QStringLiteral("image %1 wide").arg(widest);
+      QCOMPARE(W().picPreviews->width(), std::min(widest > 0 ? std::max(widest, 16) : 0, 256) + 8 + 17);
+      for (const QSize size : {W().size(), QSize(1400, 900)}) {
+        W().resize(size);
+        QTRY_COMPARE(W().size(), size);
+        auto check = [&](QWidget* holder, const QRect& room, const std::vector<QWidget*>& controls) {
+          for (size_t i = 0; i < controls.size(); ++i) {
+            const QRect a = controls[i]->geometry();
+            const QString at = where + " " + QString::number(size.width()) + ": " + controls[i]->objectName();
+            QVERIFY2(controls[i]->isVisible() && controls[i]->parentWidget() == holder, qPrintable(at));
+            QVERIFY2(room.contains(a), qPrintable(at));
+            for (size_t j = i + 1; j < controls.size(); ++j)
+              QVERIFY2(!a.intersects(controls[j]->geometry()), qPrintable(at + " / " + controls[j]->objectName()));
+          }
+        };
+        QWidget* client = W().centralWidget();
+        check(client, client->rect(),
+              {W().picProgress, W().imgBanner, W().picPreviews, W().lstImages, W().cmdItemDel, W().cmdItemLeft,
+               W().cmdItemRight, W().fraBackColor, W().picMainFrame});
+        check(W().fraBackColor, W().fraBackColor->rect(),
+              {W().lblBackColor[0], W().lblBackColor[1], W().lblBackColor[2], W().txtBackColor[0],
+               W().txtBackColor[1], W().txtBackColor[2], W().picSetBackColor});
+        QWidget* frameInner = W().hscMain->parentWidget();
+        check(frameInner, frameInner->rect(), {W().picMain, W().hscMain});
+        QWidget* panelInner = W().vscPreviews->parentWidget();
+        check(panelInner, panelInner->rect(), {W().vscPreviews});
+        // A line of its own between the status bar and the row below it.
+        QVERIFY2(W().lstImages->y() > W().picProgress->geometry().bottom() + 1, qPrintable(where));
+        for (QPushButton* button : {W().cmdItemDel, W().cmdItemLeft, W().cmdItemRight}) {
+          const QPoint middle = button->geometry().center();
+          QVERIFY2(client->childAt(middle) == button, qPrintable(where + " " + button->objectName()));
+        }
+      }
+    }
   }
 
   // A damaged definition is reported once, then every image loads: refused by the
