@@ -120,7 +120,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
   }
 
   // A damaged definition is reported once, then every image loads: refused by the
-  // decoder or cut short, it is skipped and never becomes a preview.
+  // decoder or cut short, it is skipped, told, and never becomes a preview.
   void DamagedFilesAreReportedOnceAndNeitherStopTheLoadNorBreakTheStrip() {
     std::vector<uint8_t> notPsd = SolidPsd(8, 8, kRed), notRgb = notPsd, cutShort = SolidPsd(16, 16, kRed);
     notPsd[0] = 'X';
@@ -133,8 +133,13 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                                                    Q(W().pack_->Config().GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
-    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
+    // The two images that can't be read, in one box after loading; the
+    // grey-scale one is skipped without a word.
+    const QStringList parts = Q(dialogs_->messages[1].text).split(QStringLiteral("\r\n\r\n"));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts[0], QStringLiteral("2 個のファイルを読み込めませんでした。"));
+    QCOMPARE(parts[1], QStringLiteral("このファイルはPSD形式ではありません\r\n") + Q(dir_->File("a.psd")));
+    QVERIFY(parts[2].endsWith(QStringLiteral("\r\n") + Q(dir_->File("c.psd"))));
     QCOMPARE(Names(), Q("d.psd"));
     QVERIFY(!W().picPreview[2].visible);
     DoubleClickPreview(1);
