@@ -71,7 +71,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
 
   // No control overlaps another or reaches out of what holds it, for preview
   // panels from an empty one to the 256-pixel cap (a 400-pixel image), at the
-  // first size and at 1400 x 900, and each button takes a click at its middle:
+  // first size, the smallest and at 1400 x 900, and each button takes a click at its middle:
   // the strip list gives up width before its buttons reach the colour panel.
   void NoControlOverlapsAnotherAtAnyPanelWidth() {
     for (int widest : {0, 1, 32, 100, 130, 131, 180, 220, 256, 400}) {
@@ -85,7 +85,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
       QVERIFY(QTest::qWaitForWindowExposed(&W()));
       const QString where = QStringLiteral("image %1 wide").arg(widest);
       QCOMPARE(W().picPreviews->width(), std::min(widest > 0 ? std::max(widest, 16) : 0, 256) + 8 + 17);
-      for (const QSize size : {W().size(), QSize(1400, 900)}) {
+      for (const QSize size : {W().size(), W().minimumSize(), QSize(1400, 900)}) {
         W().resize(size);
         QTRY_COMPARE(W().size(), size);
         auto check = [&](QWidget* holder, const QRect& room, const std::vector<QWidget*>& controls) {
