@@ -71,8 +71,9 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
 
   // No control overlaps another or reaches out of what holds it, for preview
   // panels from an empty one to the 256-pixel cap (a 400-pixel image), at the
-  // first size, the smallest and at 1400 x 900, and each button takes a click at its middle:
-  // the strip list gives up width before its buttons reach the colour panel.
+  // first size, the smallest and 1400 x 900; what lies at each button's middle
+  // is that button: the strip list gives up width before its buttons reach
+  // the colour panel.
   void NoControlOverlapsAnotherAtAnyPanelWidth() {
     for (int widest : {0, 1, 32, 100, 130, 131, 180, 220, 256, 400}) {
       TearDownWindow();
