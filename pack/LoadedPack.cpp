@@ -1,31 +1,31 @@
 #include "pack/LoadedPack.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <exception>
 
 #include "platform/Platform.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
 namespace {
 
-// While a pack loads, a message box from a reader first brings the status line
-// up to the file being read, so the two never disagree; the status itself is
-// drawn only now and then, which is what keeps thousands of files fast.
-class StatusBeforeMessages final : public platform::IDialogs {
+// While a pack loads, the images' refusals are gathered instead of shown one
+// box per file: a folder of damaged files would otherwise stop the user at
+// every one of them. A question (not an OK box) goes through at once.
+class GatherMessages final : public platform::IDialogs {
  public:
-  explicit StatusBeforeMessages(std::function<void()> flush)
-      : inner_(platform::Dialogs()), flush_(std::move(flush)) {
-    platform::SetDialogs(this);
-  }
-  ~StatusBeforeMessages() override { platform::SetDialogs(&inner_); }
-  StatusBeforeMessages(const StatusBeforeMessages&) = delete;
-  StatusBeforeMessages& operator=(const StatusBeforeMessages&) = delete;
+  GatherMessages() : inner_(platform::Dialogs()) { platform::SetDialogs(this); }
+  ~GatherMessages() override { platform::SetDialogs(&inner_); }
+  GatherMessages(const GatherMessages&) = delete;
+  GatherMessages& operator=(const GatherMessages&) = delete;
 
   platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override {
-    flush_();
-    return inner_.MessageBox(request);
+    if (request.buttons != platform::MsgButtons::Ok) return inner_.MessageBox(request);
+    gathered.push_back(request);
+    return request.defaultButton;
   }
   platform::SaveDialogResult SaveFileDialog(const platform::SaveDialogRequest& request) override {
     return inner_.SaveFileDialog(request);
@@ -38,10 +38,36 @@ class StatusBeforeMessages final : public platform::IDialogs {
     return inner_.FolderDialog(request);
   }
 
+  std::vector<platform::MessageBoxRequest> gathered;
+
  private:
   platform::IDialogs& inner_;
-  std::function<void()> flush_;
 };
+
+// The refusals of one load, told once it is over: one as it was, several in
+// one box that lists the first of them.
+void TellRefusals(const std::vector<platform::MessageBoxRequest>& refusals) {
+  if (refusals.empty()) return;
+  if (refusals.size() == 1) {
+    platform::Dialogs().MessageBox(refusals.front());
+    return;
+  }
+  constexpr size_t kListed = 10;
+  platform::MessageBoxRequest summary = refusals.front();
+  summary.text = platform::Arg(platform::Tr("pack", "%1 個のファイルを読み込めませんでした。"),
+                               {std::to_string(refusals.size())});
+  for (size_t i = 0; i < refusals.size() && i < kListed; ++i) summary.text += "\r\n\r\n" + refusals[i].text;
+  if (refusals.size() > kListed)
+    summary.text += "\r\n\r\n" + platform::Arg(platform::Tr("pack", "ほか %1 個"),
+                                                 {std::to_string(refusals.size() - kListed)});
+  platform::Dialogs().MessageBox(summary);
+}
+
+bool IsImageType(std::string type) {
+  for (char& c : type) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const auto& known = LoadedPack::ImageExtensions();
+  return type == "icon" || std::find(known.begin(), known.end(), type) != known.end();
+}
 
 int32_t Percent(int32_t total, int32_t current) {
   return total <= 0 ? 0 : static_cast<int32_t>(std::clamp<int64_t>(int64_t{current} * 100 / total, 0, 100));
@@ -146,7 +172,7 @@ void LoadedPack::Load(const ProgressFn& progress) {
     shownPercent = Percent(count, current);
     shownAt = Clock::now();
   };
-  StatusBeforeMessages flushFirst(show);
+  auto gather = std::make_unique<GatherMessages>();
   for (int32_t i = 0; i < count; ++i) {
     std::string source = source_, name;
     int32_t offset = 1;
@@ -161,30 +187,49 @@ void LoadedPack::Load(const ProgressFn& progress) {
     currentText = "ファイルを読み込んでいます... " + name;
     currentShown = false;
     if (Percent(count, current) != shownPercent || Clock::now() - shownAt >= std::chrono::milliseconds(20)) show();
-    LoadImage(source, name, offset);
+    const size_t told = gather->gathered.size();
+    if (LoadImage(source, name, offset) == Refused::Untold && gather->gathered.size() == told) {
+      // Cut short, damaged or unreadable, and the decoder said nothing: told
+      // as every other image that can't be read is, naming the file as they do.
+      platform::MessageBoxRequest request;
+      request.title = platform::AppTitle();
+      request.text = platform::Tr("pack", "このファイルは途中で切れているか壊れているため読み込めません") + "\r\n" +
+                     (kind_ == SourceKind::Archive ? name : source);
+      gather->gathered.push_back(request);
+    }
   }
   if (progress) progress(1, 1, DoneText());
+  const std::vector<platform::MessageBoxRequest> refusals = std::move(gather->gathered);
+  gather.reset();
+  TellRefusals(refusals);
 }
 
-bool LoadedPack::LoadImage(const std::string& source, const std::string& name, int32_t offset) {
+LoadedPack::Refused LoadedPack::LoadImage(const std::string& source, const std::string& name, int32_t offset) {
   auto img = std::make_unique<clsImage>();
   // A decoder's message names the image: a member by its name in the pack (the
   // program's path would not tell which), a loose file by its full path.
   if (kind_ == SourceKind::Archive) img->SetName(name);
+  const std::string type = img->GetFileExt(name);
+  // A false load of an image type is data the decoder could not hold (cut
+  // short, damaged) or a file that could not be read; of any other type
+  // ("!quelo.ini", a text file), simply no image.
+  const Refused failed = IsImageType(type) ? Refused::Untold : Refused::NotAnImage;
   try {
-    if (!img->LoadFile(source, img->GetFileExt(name), offset)) return false;
+    if (!img->LoadFile(source, type, offset)) return failed;
   } catch (const std::exception&) {
-    return false;
+    return failed;
   }
   // A decoder that refused its input leaves the image without pixels (a
   // refused compression even keeps a blank one at its size); such an image
-  // would make an invisible or empty preview and a strip of no height.
-  if (!img->HasPixels()) return false;
+  // would make an invisible or empty preview and a strip of no height. The
+  // decoder has said why, or, for a document that is no RGB image, chose to
+  // say nothing.
+  if (!img->HasPixels()) return Refused::Told;
   // GetIndex answers "no entry" when no definition is loaded.
   const int16_t j = config_.GetIndex(name);
   img->SetName(j < 0 ? name : config_.FileTitle(j));
   images_.push_back(std::move(img));
-  return true;
+  return Refused::No;
 }
 
 int32_t LoadedPack::WidestImage() const {

@@ -36,6 +36,9 @@ class LoadedPack {
   // Reads the definition (a damaged one is reported through the dialogs and
   // left out), then every image in order: each is announced through progress
   // before it is read, and one that is refused or holds no pixels is skipped.
+  // The images that can't be read are told after loading, in one message box
+  // for all of them: a decoder's own refusal as it gave it, an image file cut
+  // short or damaged that its decoder refused without a word in the same form.
   void Load(const ProgressFn& progress = {});
 
   SourceKind Kind() const { return kind_; }
@@ -62,8 +65,12 @@ class LoadedPack {
 
  private:
   void LoadDefinition();
-  // Loads one image; false when it is refused or holds no pixels.
-  bool LoadImage(const std::string& source, const std::string& name, int32_t offset);
+  // How an image failed to become a preview: No (it loaded), NotAnImage (a
+  // member or file of no image type), Told (the decoder refused it, and told
+  // the user or chose not to), Untold (an image the decoder could not read,
+  // without a word).
+  enum class Refused { No, NotAnImage, Told, Untold };
+  Refused LoadImage(const std::string& source, const std::string& name, int32_t offset);
 
   SourceKind kind_ = SourceKind::None;
   std::string source_;

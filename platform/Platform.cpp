@@ -81,6 +81,10 @@ int VersionMajor() { return QUELO_VERSION_MAJOR; }
 int VersionMinor() { return QUELO_VERSION_MINOR; }
 int VersionRevision() { return QUELO_VERSION_REVISION; }
 
+std::string VersionText() {
+  return std::to_string(VersionMajor()) + "." + std::to_string(VersionMinor()) + "." + std::to_string(VersionRevision());
+}
+
 std::string BaseName(const std::string& path) {
   const auto pos = path.find_last_of("/\\");
   return pos == std::string::npos ? path : path.substr(pos + 1);

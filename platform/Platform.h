@@ -38,10 +38,13 @@ void UseUtf8Console();
 // Application title: the product's name, the default caption of message boxes.
 const std::string& AppTitle();
 
-// Version numbers Major, Minor, Revision of the build.
+// Version numbers Major, Minor, Revision of the build: the CMake project's
+// version, the one number every front end shows.
 int VersionMajor();
 int VersionMinor();
 int VersionRevision();
+// The same numbers as "Major.Minor.Revision", as --version prints them.
+std::string VersionText();
 
 // The part of a path after its last separator; both "/" and "\" split.
 std::string BaseName(const std::string& path);

@@ -44,8 +44,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (!endOfOptions && arg == "--version") {
-      std::printf("quelo %d.%d.%d\n", quelo::platform::VersionMajor(), quelo::platform::VersionMinor(),
-                  quelo::platform::VersionRevision());
+      std::printf("quelo %s\n", quelo::platform::VersionText().c_str());
       return 0;
     }
     if (!endOfOptions && arg == "--") {

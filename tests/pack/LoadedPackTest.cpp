@@ -85,20 +85,72 @@ TEST(LoadedPackFolder, LoadsEveryImageKindInNameOrderAndSkipsWhatCannotBeShown) 
   EXPECT_EQ(pack.Title(), "");
 }
 
-// Each file is announced before it is read, so a reader's message appears
-// under the status naming its file, even where the status is drawn only now and then.
-TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
-  test::RecordingDialogs dialogs;
+// A PNG cut short and a PNG whose checksum fails are both told, each in the
+// form of every refusal (why, then the file's path); a file cut short of every
+// kind too. Files made by Pillow and ImageMagick, then damaged here.
+TEST(LoadedPackFolder, CutShortAndDamagedImagesAreToldAlike) {
+  if (!Make("/usr/bin/python3 -c 'import PIL' && /usr/bin/convert -version >/dev/null 2>&1"))
+    GTEST_SKIP() << "no Pillow or ImageMagick";
+  test::TempDir made;
+  ASSERT_TRUE(Make("/usr/bin/python3 -c \"from PIL import Image; Image.new('RGBA',(40,40),(9,99,200,255)).save('" +
+                   made.File("p.png") + "')\""));
+  ASSERT_TRUE(Make("/usr/bin/convert -size 40x40 xc:red -depth 8 -compress RLE PSD:" + made.File("p.psd")));
+  ASSERT_TRUE(Make("/usr/bin/convert -size 32x32 xc:blue -depth 8 ICO:" + made.File("p.ico")));
+  auto bytes = [&](const std::string& name) {
+    std::FILE* f = std::fopen(made.File(name).c_str(), "rb");
+    std::vector<uint8_t> data(1 << 20);
+    data.resize(std::fread(data.data(), 1, data.size(), f));
+    std::fclose(f);
+    return data;
+  };
+  const std::vector<uint8_t> png = bytes("p.png");
+  ASSERT_GT(png.size(), 60u);
+  std::vector<uint8_t> crc = png;
+  crc.at(crc.size() - 20) ^= 0x55;  // the image data's last bytes, before IEND: their chunk's checksum fails
+  auto half = [](std::vector<uint8_t> data) {
+    data.resize(data.size() / 2);
+    return data;
+  };
+  const std::pair<const char*, std::vector<uint8_t>> damaged[] = {
+      {"cut.png", half(png)}, {"crc.png", crc}, {"cut.psd", half(bytes("p.psd"))}, {"cut.ico", half(bytes("p.ico"))}};
+  for (const auto& [name, data] : damaged) {
+    test::RecordingDialogs dialogs;
+    test::TempDir dir;
+    test::WriteAll(dir.File("good.png"), png);
+    test::WriteAll(dir.File(name), data);
+    LoadedPack pack;
+    pack.SetFolder(dir.Path());
+    pack.Load();
+    EXPECT_EQ(Names(pack), "good.png") << name;
+    ASSERT_EQ(dialogs.messages.size(), 1u) << name;
+    const std::string& text = dialogs.messages[0].text;
+    const std::string tail = "\r\n" + dir.File(name);
+    EXPECT_GT(text.size(), tail.size() + 10) << text;
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << text;
+    EXPECT_EQ(text.find("\r\n"), text.size() - tail.size()) << text;  // one line of why, then the file
+    EXPECT_EQ(dialogs.messages[0].title, platform::AppTitle());
+  }
+}
+
+// Several files that can't be read are told once, after loading, in one box
+// that lists the first ten (in folder order) and counts the rest; files that
+// are no images say nothing.
+TEST(LoadedPackFolder, RefusalsAreToldInOneBoxAfterLoading) {
   test::TempDir dir;
   const std::vector<uint8_t> good = test::MakePsd(2, 2, 3, std::vector<uint8_t>(12, 200));
+  std::vector<uint8_t> cut = good;
+  cut.resize(cut.size() - 5);
+  std::vector<std::string> bad;
   for (int i = 0; i < 300; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "f%03d.psd", i);
-    test::WriteAll(dir.File(name), i == 151 ? std::vector<uint8_t>{'X', 'B', 'P', 'S', 0, 1} : good);
+    const bool broken = i % 25 == 7;
+    if (broken) bad.push_back(dir.File(name));
+    test::WriteAll(dir.File(name), !broken ? good : i % 2 ? cut : std::vector<uint8_t>{'X', 'B', 'P', 'S', 0, 1});
   }
+  test::WriteAll(dir.File("notes.txt"), {'h', 'i'});
+  ASSERT_EQ(bad.size(), 12u);
   std::string status, statusAtMessage;
-  LoadedPack pack;
-  pack.SetFolder(dir.Path());
   struct Watch : test::RecordingDialogs {
     std::string* status;
     std::string* seen;
@@ -109,10 +161,17 @@ TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
   } watch;
   watch.status = &status;
   watch.seen = &statusAtMessage;
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
   pack.Load([&](int32_t, int32_t, const std::string& text) { status = text; });
-  EXPECT_EQ(pack.ImageCount(), 299);
-  if (watch.messages.empty()) GTEST_SKIP() << "the reader refused quietly";
-  EXPECT_EQ(statusAtMessage, "ファイルを読み込んでいます... f151.psd");
+  EXPECT_EQ(pack.ImageCount(), 288);
+  ASSERT_EQ(watch.messages.size(), 1u);
+  EXPECT_EQ(statusAtMessage, pack.DoneText());
+  const std::string& text = watch.messages[0].text;
+  EXPECT_EQ(text.rfind("12 個のファイルを読み込めませんでした。\r\n\r\n", 0), 0u) << text;
+  for (size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(text.find("\r\n" + bad[i]) != std::string::npos, i < 10) << bad[i];
+  const std::string more = "\r\n\r\nほか 2 個";
+  EXPECT_EQ(text.substr(text.size() - more.size()), more) << text;
 }
 
 // A folder of 1000 small PNG files (one made by ImageMagick, copied) calls the
@@ -180,9 +239,15 @@ TEST(LoadedPackArchive, ShowsDefinitionTitlesAndSkipsMembersThatAreNoImages) {
   EXPECT_EQ(pack.SourceCount(), 7);
   pack.Load();
   EXPECT_EQ(Names(pack), "絵1 アイコン.psd");
-  // The reader's message names the member it is about, not the program.
+  // The readers' messages name the member they are about, not the program;
+  // the member cut short is told too, the grey-scale one is not, nor those
+  // that are no images.
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].text, "このファイルの圧縮形式には対応していません\r\nzip.psd");
+  const std::string& text = dialogs.messages[0].text;
+  EXPECT_EQ(text.rfind("2 個のファイルを読み込めませんでした。\r\n\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\r\ncut.psd\r\n\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\n\r\nこのファイルの圧縮形式には対応していません\r\nzip.psd"), std::string::npos) << text;
+  EXPECT_EQ(text.find("grey"), std::string::npos) << text;
   EXPECT_EQ(pack.Title(), "テストパック");
   EXPECT_EQ(pack.DoneText(), "ファイルの読み込みが完了しました...[自己展開書庫：" + exe + "]");
   EXPECT_EQ(pack.Image(2).SourceOffset(), pack.Archive().FileOffset(5));

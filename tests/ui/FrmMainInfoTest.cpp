@@ -1,9 +1,11 @@
 // The main window's information commands, offscreen: the version and pack
 // windows from the Help menu, the popup menu and the banner, the file property
 // windows, and the program's icon.
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
 #include <QWindow>
 
 #include <algorithm>
@@ -80,6 +82,23 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     QTRY_VERIFY(!first && !second);  // released
   }
 
+  // A pack opened with Ctrl+O after the start: its members' windows name the
+  // file opened as their archive, not the running program, which carries none.
+  void FilePropertiesNameThePackOpenedAfterTheStart() {
+    StartLoose({{"loose.psd", SolidPsd(8, 8, 0xFF)}});
+    const std::string pack = dir_->File("other-pack.bin");
+    quelo::WritePackExecutable(QCoreApplication::applicationFilePath().toStdString(),
+                               {{"x.psd", SolidPsd(12, 12, 0xFF00), 0}, {"y.psd", SolidPsd(10, 10, 0xFF0000), 0}}, pack);
+    dialogs_->openAnswers = {pack};
+    QTest::keyClick(&W(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(Names(), Q("x.psd y.psd"));
+    ClickPreview(2, Qt::RightButton);
+    ChooseFromMenu(Find<QMenu>("mnuPopPreviews"), Find<QAction>("mnuPopPreviewsProperty"));
+    QCOMPARE(FileWindows().size(), 1);
+    QCOMPARE(FileWindows()[0]->InfoText().section("\r\n", -4, -3),
+             QStringLiteral("[書庫ファイル] %1\r\n[ ファイル名 ] y.psd").arg(Q(pack)));
+  }
+
   // Property windows stand on their own: no owner and no window they stay above,
   // so minimising one leaves the main window and the others alone; they still
   // open in a cascade, 24 pixels apart, with the program's icon, and go when
@@ -120,6 +139,31 @@ class FrmMainInfoTest : public QObject, protected quelo::test::MainWindowHarness
     QCOMPARE(FileWindows().size(), 1);
     QCOMPARE(FileWindows()[0]->InfoText().section("\r\n", -3),
              QStringLiteral("[ ファイル名 ] %1\r\n[   サイズ   ] %2bytes\r\n").arg(Q(dir_->File("a.psd"))).arg(psd.size()));
+  }
+
+  // One version, CMake's project version: what `quelo --version` prints, the
+  // version window's name line, and its own format of the same numbers.
+  void TheVersionIsTheProjectVersionEverywhere() {
+    QProcess p;
+    p.start(QStringLiteral(QUELO_BINARY_DIR "/quelo"), {QStringLiteral("--version")});
+    QVERIFY(p.waitForFinished(20000));
+    const QString printed = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    QCOMPARE(printed, QStringLiteral("quelo " QUELO_PROJECT_VERSION));
+    const QStringList n = printed.section(' ', 1).split('.');
+    QCOMPARE(n.size(), 3);
+    const int minor = n[1].toInt();
+    const QString format = n[0] + "." + n[1].rightJustified(2, '0') + (minor % 2 ? "β" : "");
+    const QString line = "Version. " + format + " [ Build " + n[0] + "." + n[1].rightJustified(2, '0') + "." +
+                         n[2].rightJustified(4, '0') + " ]";
+
+    StartLoose({{"a.psd", SolidPsd(8, 8, 0xFF)}});
+    QString shown;
+    const std::function<void(frmAbout&)> look = [&](frmAbout& about) {
+      shown = about.lblQuelo->text() + "|" + about.lblVersion->text();
+      QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+    };
+    LookAtModalWindow([&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpAbout")); }, look);
+    QCOMPARE(shown, printed + "|" + line);
   }
 
   // The banner and the Help menu open the version window, modal, with the

@@ -4,6 +4,7 @@
 #include <QDrag>
 #include <QMenu>
 #include <QScrollBar>
+#include <QFontMetrics>
 #include <QToolTip>
 #include <QtTest>
 
@@ -188,10 +189,20 @@ class FrmMainPreviewsTest : public QObject, protected quelo::test::MainWindowHar
     }
   }
 
-  // A display name longer than its preview is wide shows whole as a tooltip.
+  // A display name longer than its preview is wide: the selected preview's
+  // caption ends in "…" inside its band, and the tooltip shows the name whole.
   void ACutNameShowsAsATooltip() {
     const std::string longName = "a-rather-long-name-for-so-small-an-icon.psd";
     StartLoose({{longName, quelo::test::SolidPsd(100, 16, 1)}, {"b.psd", quelo::test::SolidPsd(100, 16, 2)}});
+    QStringList captions;
+    for (int k : {1, 2}) {
+      ClickPreview(k);
+      captions << Panel()->PrintedTexts().back().text;
+    }
+    QCOMPARE(captions[1], QStringLiteral("b.psd"));
+    QVERIFY2(captions[0].startsWith(QStringLiteral("a-rather")) && captions[0].endsWith(QChar(0x2026)),
+             qPrintable(captions[0]));
+    QVERIFY(QFontMetrics(Panel()->font()).horizontalAdvance(captions[0]) <= 100 - 1);
     for (int k : {1, 2}) {
       QHelpEvent help(QEvent::ToolTip, PreviewPoint(k), Panel()->mapToGlobal(PreviewPoint(k)));
       QCoreApplication::sendEvent(Panel(), &help);

@@ -268,7 +268,6 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     dialogs_->colourAnswers = {0x000000};
     W().mnuEditBackColor->trigger();
     QCOMPARE(panel(), QStringLiteral("0 0 0"));
-    QVERIFY(W().txtBackColor[2]->isReadOnly());
     const uint32_t onBlack = 0x010101u * quelo::BlendComponent(0x80, 0, 0x80);
     QCOMPARE(CanvasSize(), QSize(48, 32));
     for (auto [x, y, colour] : {std::tuple{0, 0, onBlack}, {31, 31, onBlack}, {47, 15, 0x0000FFu}, {32, 16, 0u}, {47, 31, 0u}})
@@ -285,6 +284,39 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(CanvasSize(), QSize(300, 60));
     QCOMPARE(Canvas(0, 0), 0x336699u);
     QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));  // the hint, on the new colour
+  }
+
+  // The colour panel's fields edit the colour, as typed: a value over 255 is
+  // taken as 255, letters are not taken, an emptied field gets its value
+  // back; the swatch, the strip and the next dialog follow, and the strip counts as changed.
+  void TypedValuesSetTheColour() {
+    StartLoose({{"a.psd", SolidPsd(16, 16, 0x0000FF)}, {"b.psd", SolidPsd(8, 8, 0x00FF00)}});
+    Activate();
+    DoubleClickPreview(1);
+    dialogs_->answers.push_back(MsgResult::No);  // keep the height 16
+    DoubleClickPreview(2);  // 8 high: a band of background under it
+    auto type = [this](int field, const char* text, Qt::Key end) {
+      QLineEdit* box = W().txtBackColor[field];
+      QTest::mouseClick(box, Qt::LeftButton, {}, box->rect().center());
+      QVERIFY(box->hasFocus());
+      QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+      if (*text)
+        QTest::keyClicks(box, QString::fromLatin1(text));
+      else
+        QTest::keyClick(box, Qt::Key_Backspace);
+      QTest::keyClick(box, end);
+    };
+    type(0, "300", Qt::Key_Return);
+    type(1, "x4y0", Qt::Key_Tab);
+    type(2, "", Qt::Key_Return);
+    QCOMPARE(W().txtBackColor[0]->text() + ' ' + W().txtBackColor[1]->text() + ' ' + W().txtBackColor[2]->text(),
+             QStringLiteral("255 40 255"));
+    QCOMPARE(Canvas(20, 12), 0xFF28FFu);  // the band under the lower image
+    QCOMPARE(Canvas(4, 4), 0x0000FFu);
+    QCOMPARE(PictureBox::FromQRgb(W().picSetBackColor->grab().toImage().pixel(40, 10)), 0xFF28FFu);
+    QVERIFY(W().windowTitle().endsWith(" *"));
+    W().mnuEditBackColor->trigger();
+    QCOMPARE(dialogs_->colourStarts, (std::vector<uint32_t>{0xFF28FF}));
   }
 
   // The hint stands out from any background, on the canvas and copied (Ctrl+C);

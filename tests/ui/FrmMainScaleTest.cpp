@@ -84,6 +84,35 @@ class FrmMainScaleTest : public QObject, protected MainWindowHarness {
     QCOMPARE(Differing(Shown(W().picMain), Scaled1x(W().picMain), QRect(1, 1, 70, 30)), 0);
   }
 
+  // The strip list shows its whole frame, clear of the status bar above it,
+  // wherever the preview panel's width puts it (its edges falling on whole
+  // device pixels or between them).
+  void TheStripListShowsItsWholeFrame() {
+    for (int widest : {32, 33, 256}) {
+      TearDownWindow();
+      SetUpWindow();
+      StartLoose({{"a.psd", SolidPsd(widest, 16, 0x0000FF)}});
+      W().show();
+      QVERIFY(QTest::qWaitForWindowExposed(&W()));
+      const QImage shown = W().centralWidget()->grab().toImage();
+      const QRgb frame = PictureBox::ToQRgb(quelo::platform::GetSysColor(quelo::platform::syscolor::kButtonShadow));
+      const QRect list = W().lstImages->geometry();
+      // Device pixels of each side's outermost logical pixel, at its middle.
+      const int left = int(std::ceil(list.left() * ratio_)), right = int(std::ceil((list.right() + 1) * ratio_)) - 1;
+      const int top = int(std::ceil(list.top() * ratio_)), bottom = int(std::ceil((list.bottom() + 1) * ratio_)) - 1;
+      const int midX = int(list.center().x() * ratio_), midY = int(list.center().y() * ratio_);
+      auto drawn = [&](int x, int y, int dx, int dy) {
+        return (shown.pixel(x, y) | 0xFF000000u) == (frame | 0xFF000000u) ||
+               (shown.pixel(x + dx, y + dy) | 0xFF000000u) == (frame | 0xFF000000u);
+      };
+      const QString at = QStringLiteral("panel for %1 pixels").arg(widest);
+      QVERIFY2(drawn(left, midY, 1, 0), qPrintable(at + ": left"));
+      QVERIFY2(drawn(right, midY, -1, 0), qPrintable(at + ": right"));
+      QVERIFY2(drawn(midX, top, 0, 1), qPrintable(at + ": top"));
+      QVERIFY2(drawn(midX, bottom, 0, -1), qPrintable(at + ": bottom"));
+    }
+  }
+
   // Presses, drops and the marker use the same pixels as at scale 1; the
   // saved strip has the strip's own size, as Pillow reads it.
   void PointerMarkerAndSavedStripKeepTheirPixels() {

@@ -2,6 +2,9 @@
 // appended to a copy of this test program. Message boxes are answered from a script.
 #include <QClipboard>
 #include <QLineEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -66,8 +69,59 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(client.pixelColor(3, client.height() - 2), QColor(Qt::white));
   }
 
+  // No control overlaps another or reaches out of what holds it, for preview
+  // panels from an empty one to the 256-pixel cap (a 400-pixel image), at the
+  // first size, the smallest and 1400 x 900; what lies at each button's middle
+  // is that button: the strip list gives up width before its buttons reach
+  // the colour panel.
+  void NoControlOverlapsAnotherAtAnyPanelWidth() {
+    for (int widest : {0, 1, 32, 100, 130, 131, 180, 220, 256, 400}) {
+      TearDownWindow();
+      SetUpWindow();
+      if (widest > 0)
+        StartLoose({{"small.psd", SolidPsd(16, 16, kRed)}, {"wide.psd", SolidPsd(widest, 12, kGreen)}});
+      else
+        StartLoose({});
+      W().show();
+      QVERIFY(QTest::qWaitForWindowExposed(&W()));
+      const QString where = QStringLiteral("image %1 wide").arg(widest);
+      QCOMPARE(W().picPreviews->width(), std::min(widest > 0 ? std::max(widest, 16) : 0, 256) + 8 + 17);
+      for (const QSize size : {W().size(), W().minimumSize(), QSize(1400, 900)}) {
+        W().resize(size);
+        QTRY_COMPARE(W().size(), size);
+        auto check = [&](QWidget* holder, const QRect& room, const std::vector<QWidget*>& controls) {
+          for (size_t i = 0; i < controls.size(); ++i) {
+            const QRect a = controls[i]->geometry();
+            const QString at = where + " " + QString::number(size.width()) + ": " + controls[i]->objectName();
+            QVERIFY2(controls[i]->isVisible() && controls[i]->parentWidget() == holder, qPrintable(at));
+            QVERIFY2(room.contains(a), qPrintable(at));
+            for (size_t j = i + 1; j < controls.size(); ++j)
+              QVERIFY2(!a.intersects(controls[j]->geometry()), qPrintable(at + " / " + controls[j]->objectName()));
+          }
+        };
+        QWidget* client = W().centralWidget();
+        check(client, client->rect(),
+              {W().picProgress, W().imgBanner, W().picPreviews, W().lstImages, W().cmdItemDel, W().cmdItemLeft,
+               W().cmdItemRight, W().fraBackColor, W().picMainFrame});
+        check(W().fraBackColor, W().fraBackColor->rect(),
+              {W().lblBackColor[0], W().lblBackColor[1], W().lblBackColor[2], W().txtBackColor[0],
+               W().txtBackColor[1], W().txtBackColor[2], W().picSetBackColor});
+        QWidget* frameInner = W().hscMain->parentWidget();
+        check(frameInner, frameInner->rect(), {W().picMain, W().hscMain});
+        QWidget* panelInner = W().vscPreviews->parentWidget();
+        check(panelInner, panelInner->rect(), {W().vscPreviews});
+        // A line of its own between the status bar and the row below it.
+        QVERIFY2(W().lstImages->y() > W().picProgress->geometry().bottom() + 1, qPrintable(where));
+        for (QPushButton* button : {W().cmdItemDel, W().cmdItemLeft, W().cmdItemRight}) {
+          const QPoint middle = button->geometry().center();
+          QVERIFY2(client->childAt(middle) == button, qPrintable(where + " " + button->objectName()));
+        }
+      }
+    }
+  }
+
   // A damaged definition is reported once, then every image loads: refused by the
-  // decoder or cut short, it is skipped and never becomes a preview.
+  // decoder or cut short, it is skipped, told, and never becomes a preview.
   void DamagedFilesAreReportedOnceAndNeitherStopTheLoadNorBreakTheStrip() {
     std::vector<uint8_t> notPsd = SolidPsd(8, 8, kRed), notRgb = notPsd, cutShort = SolidPsd(16, 16, kRed);
     notPsd[0] = 'X';
@@ -80,8 +134,13 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                                                    Q(W().pack_->Config().GetLastErrorInfo()) +
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
-    QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
-    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
+    // The two images that can't be read, in one box after loading; the
+    // grey-scale one is skipped without a word.
+    const QStringList parts = Q(dialogs_->messages[1].text).split(QStringLiteral("\r\n\r\n"));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts[0], QStringLiteral("2 個のファイルを読み込めませんでした。"));
+    QCOMPARE(parts[1], QStringLiteral("このファイルはPSD形式ではありません\r\n") + Q(dir_->File("a.psd")));
+    QVERIFY(parts[2].endsWith(QStringLiteral("\r\n") + Q(dir_->File("c.psd"))));
     QCOMPARE(Names(), Q("d.psd"));
     QVERIFY(!W().picPreview[2].visible);
     DoubleClickPreview(1);

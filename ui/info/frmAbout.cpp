@@ -56,7 +56,9 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   picIcon->setObjectName(QStringLiteral("picIcon"));
   picIcon->setGeometry(TwipsRect(120, 120, 720, 720));
 
-  lblQuelo = new QLabel(QStringLiteral("quelo"), this);
+  // The name with the version that `quelo --version` prints; the line below
+  // gives the same numbers in the window's own format.
+  lblQuelo = new QLabel(QStringLiteral("quelo ") + Q(platform::VersionText()), this);
   lblQuelo->setObjectName(QStringLiteral("lblQuelo"));
   lblQuelo->setGeometry(TwipsRect(1080, 60, 5400, 360));
   QFont nameFont = lblQuelo->font();
@@ -235,7 +237,10 @@ void frmAbout::AddFileInfo(const std::string& FileName) {
 void frmAbout::AddSxarFileInfo(const clsExePlusFiles* Sxar, int16_t FileNumber) {
   if (!Sxar || FileNumber < 0) return;
   AddInfoTitle(QStringLiteral("自己展開書庫内ファイル情報"));
-  AddInfoLine(QStringLiteral("[書庫ファイル] ") + Q(Sxar->ExeFileName()));
+  // The file the archive was read from: the pack opened, which need not be
+  // the running program.
+  const std::string archiveFile = Sxar->ArchiveFileName().empty() ? Sxar->ExeFileName() : Sxar->ArchiveFileName();
+  AddInfoLine(QStringLiteral("[書庫ファイル] ") + Q(archiveFile));
   AddInfoLine(QStringLiteral("[ ファイル名 ] ") + Q(Sxar->FileName(FileNumber)));
   AddInfoLine(kIndent + QStringLiteral("(Index:") + QString::number(FileNumber) + QStringLiteral(" / ") +
               QString::number(Sxar->FileCount() - 1) + QStringLiteral(" Offset:0x") +

@@ -121,6 +121,9 @@ class frmMain : public QMainWindow {
 
   // ---- Preview panel (frmMain_Previews.cpp) ----
   void DrawPreviewFrame(int16_t Index);
+  // The display name as the selected preview's caption shows it: cut short
+  // with "…" to the preview's width (the tooltip then shows it whole).
+  QString PreviewCaption(int16_t Index) const;
   void picPreview_GotFocus(int16_t Index);
   void picPreview_MouseDown(int16_t Index, Qt::MouseButton Button);
   void picPreview_MouseMove(int16_t Index, Qt::MouseButtons Buttons, int X, int Y);
@@ -205,7 +208,11 @@ class frmMain : public QMainWindow {
 
   // ---- Background colour (frmMain_BackColor.cpp) ----
   void mnuEditBackColor_Click();
+  // The strip's colour changed, from the dialog or the fields: images, canvas, fields.
+  void SetStripBackColor(uint32_t colour);
   void ShowBackColorValues();
+  void ConnectBackColorFields();
+  void txtBackColor_Change();
 
   // ---- Information windows (frmMain_Info.cpp) ----
   frmAbout* SharedAbout();

@@ -1,6 +1,11 @@
-// The background colour of the strip: chosen in the colour dialog, pushed into
-// every image object and the canvas, and shown in the colour panel.
+// The background colour of the strip: chosen in the colour dialog or typed
+// into the colour panel's fields, pushed into every image object and the
+// canvas, and shown in the colour panel.
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
 
 #include "platform/Platform.h"
 #include "ui/main/PictureBox.h"
@@ -12,6 +17,10 @@ void frmMain::mnuEditBackColor_Click() {
   uint32_t colour = StripBackColor;
   // Cancel ends the command with nothing changed.
   if (!platform::Dialogs().ColorDialog(colour)) return;
+  SetStripBackColor(colour);
+}
+
+void frmMain::SetStripBackColor(uint32_t colour) {
   StripBackColor = colour & 0xFFFFFFu;
   for (int k = 1; k <= PackImageCount(); ++k) PackImage(k).SetBackColor(StripBackColor);
   // The previews keep the colour they were drawn with.
@@ -26,11 +35,34 @@ void frmMain::ShowBackColorValues() {
   // The swatch in the colour, with its sunken edge.
   picSetBackColor->SetBackColor(StripBackColor);
   picSetBackColor_Press();
-  // Red, green and blue of the current colour; for reading only.
+  // Red, green and blue of the current colour.
+  for (int i = 0; i < 3; ++i) txtBackColor[i]->setText(QString::number((StripBackColor >> (8 * i)) & 0xFFu));
+}
+
+void frmMain::ConnectBackColorFields() {
+  // The fields edit the colour: digits only, a value over 255 taken as 255,
+  // applied when the field is left or Enter is pressed; an emptied field gets
+  // the current value back.
   for (int i = 0; i < 3; ++i) {
-    txtBackColor[i]->setReadOnly(true);
-    txtBackColor[i]->setText(QString::number((StripBackColor >> (8 * i)) & 0xFFu));
+    txtBackColor[i]->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), txtBackColor[i]));
+    connect(txtBackColor[i], &QLineEdit::editingFinished, this, [this] { txtBackColor_Change(); });
   }
+}
+
+void frmMain::txtBackColor_Change() {
+  uint32_t colour = 0;
+  for (int i = 0; i < 3; ++i) {
+    bool ok = false;
+    const int value = txtBackColor[i]->text().toInt(&ok);
+    const uint32_t component = ok ? static_cast<uint32_t>(std::clamp(value, 0, 255)) : (StripBackColor >> (8 * i)) & 0xFFu;
+    colour |= component << (8 * i);
+  }
+  if (colour == StripBackColor) {
+    ShowBackColorValues();  // "300" shown as 255, "007" as 7
+    return;
+  }
+  SetStripBackColor(colour);
 }
 
 }  // namespace quelo::ui

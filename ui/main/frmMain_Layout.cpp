@@ -1,9 +1,12 @@
 // Placing the controls in twips whenever the window changes size, the white
 // column under the banner, and the status bar.
+#include <QGroupBox>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include <algorithm>
 
 #include "platform/Platform.h"
 #include "ui/main/PictureBox.h"
@@ -57,6 +60,12 @@ void frmMain::Form_Resize() {
   picMainFrame->SetChildTop(
       picMain,
       static_cast<int>(RoundHalfEven(picMainFrame->InnerHeight() - picMain->height() - hscMain->height()) / 2));
+  // The list is as wide as designed unless its buttons would then reach under
+  // the colour panel (a wide preview panel pushes the list right): then it
+  // gives up the width, so the buttons end 50 twips before the panel.
+  const int listRoom = PixelsToTwips(fraBackColor->x()) - 50 - tw(cmdItemDel) - 50 - PixelsToTwips(lstImages->x());
+  const int listWidth = std::max(std::min(kStripListWidth, listRoom), 0);
+  if (TwipsToPixels(listWidth) != lstImages->width()) lstImages->resize(TwipsToPixels(listWidth), lstImages->height());
   const int buttonLeft = TwipsToPixels(PixelsToTwips(lstImages->x()) + tw(lstImages) + 50);
   cmdItemDel->move(buttonLeft, cmdItemDel->y());
   cmdItemRight->move(buttonLeft, cmdItemRight->y());

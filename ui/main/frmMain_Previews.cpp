@@ -7,6 +7,7 @@
 #include <QFocusEvent>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -126,6 +127,14 @@ QImage frmMain::ImagePicture(int16_t Index) const {
   return picture;
 }
 
+QString frmMain::PreviewCaption(int16_t Index) const {
+  // The caption band is as wide as the preview; the text starts one pixel in
+  // and may not run past the band, where it would be white on white.
+  const QString name = QString::fromStdString(PackImage(Index).Name());
+  const int room = picPreview[static_cast<size_t>(Index)].width - 1;
+  return QFontMetrics(picPreviews->font()).elidedText(name, Qt::ElideRight, std::max(room, 0));
+}
+
 void frmMain::DrawPreviewFrame(int16_t Index) {
   constexpr uint32_t kSys = 0x80000000u;
   // At most one preview is ever marked.
@@ -142,7 +151,7 @@ void frmMain::DrawPreviewFrame(int16_t Index) {
   picPreviews->FillBox(L - 1, T - 1 - CaptionHeight, L + W, T + H, c);
   picPreviews->CurrentX = L + 1;
   picPreviews->CurrentY = T - CaptionHeight + 2;
-  picPreviews->Print(QString::fromStdString(PackImage(Index).Name()));
+  picPreviews->Print(PreviewCaption(Index));
   // The frame, 3 pixels wide; the panel goes on retaining its drawing.
   picPreviews->Box(L - 1, T - 1, L + W, T + H, c);
 }
@@ -226,7 +235,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
       const int k = picPreview.IndexAt(help->pos().x() - b, help->pos().y() - b);
       const PreviewElement e = picPreview[static_cast<size_t>(k)];
       const QString name = k > 0 ? QString::fromStdString(PackImage(k).Name()) : QString();
-      if (k > 0 && picPreviews->TextWidth(name) > e.width - 1)
+      if (k > 0 && PreviewCaption(static_cast<int16_t>(k)) != name)
         QToolTip::showText(help->globalPos(), name, picPreviews, QRect(e.left + b, e.top + b, e.width, e.height));
       else
         QToolTip::hideText();

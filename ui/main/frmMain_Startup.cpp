@@ -81,6 +81,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
   // The client area is 652 x 456 pixels; the menu bar sits above it.
   resize(652, 456 + menuBar()->sizeHint().height());
+  // Narrower, the colour panel, which never moves, would be cut off; lower,
+  // the strip area would have no room for the empty strip and its scroll bar.
+  setMinimumSize(652, kMinClientHeight + menuBar()->sizeHint().height());
 }
 
 frmMain::~frmMain() = default;
@@ -95,7 +98,9 @@ void frmMain::CreateControls() {
 
   imgBanner = new PictureBox(client_);
   imgBanner->setObjectName(QStringLiteral("imgBanner"));
-  imgBanner->setGeometry(TwipsRect(0, 240, 375, 4350));
+  // The row below the status bar starts one pixel under it, and the panel
+  // beside the banner, not over their edges.
+  imgBanner->setGeometry(TwipsRect(0, kBelowStatusTop, 375, 4350));
   DrawBanner(imgBanner);
   // A click on the banner (released over it) opens the version window.
   connect(imgBanner, &PictureBox::MouseUp, this, [this](Qt::MouseButton button, int x, int y) {
@@ -104,7 +109,7 @@ void frmMain::CreateControls() {
 
   picPreviews = new PictureBox(client_, PictureBox::Border::Sunken);
   picPreviews->setObjectName(QStringLiteral("picPreviews"));
-  picPreviews->setGeometry(QRect(TwipsToPixels(360), TwipsToPixels(240),
+  picPreviews->setGeometry(QRect(TwipsToPixels(375), TwipsToPixels(kBelowStatusTop),
                                  PreviewPanelWidth(0, TwipsToPixels(255)), TwipsToPixels(4350)));
   picPreviews->SetBackColor(0xFFFFFF);
   picPreviews->installEventFilter(this);
@@ -126,7 +131,15 @@ void frmMain::CreateControls() {
 
   lstImages = new QListWidget(client_);
   lstImages->setObjectName(QStringLiteral("lstImages"));
-  lstImages->setGeometry(TwipsRect(360, 240, 3615, 1860));
+  lstImages->setGeometry(TwipsRect(375, kBelowStatusTop, kStripListWidth, 1860));
+  // A frame of plain lines, drawn whole at every scale factor (the style's
+  // own loses its right edge at 1.5), in the colour of the panels' shadows.
+  lstImages->setFrameStyle(QFrame::Box | QFrame::Plain);
+  {
+    QPalette palette = lstImages->palette();
+    palette.setColor(QPalette::WindowText, QColor(PictureBox::ToQRgb(platform::GetSysColor(platform::syscolor::kButtonShadow))));
+    lstImages->setPalette(palette);
+  }
   lstImages->setSelectionMode(QAbstractItemView::SingleSelection);
   lstImages->hide();
   connect(lstImages, &QListWidget::itemClicked, this, [this] { lstImages_Click(); });
@@ -167,6 +180,7 @@ void frmMain::CreateControls() {
     txtBackColor[i]->setObjectName(QStringLiteral("txtBackColor%1").arg(i));
     txtBackColor[i]->setGeometry(30, 18 + 22 * i, 58, 20);
   }
+  ConnectBackColorFields();
   picSetBackColor = new PictureBox(fraBackColor);
   picSetBackColor->setObjectName(QStringLiteral("picSetBackColor"));
   picSetBackColor->setGeometry(8, 86, 80, 20);
@@ -221,7 +235,15 @@ void frmMain::Form_Load(const std::string& path) {
   show();
   QCoreApplication::processEvents();
   picProgress->SetScale(100, PixelsToTwips(picProgress->height()));
-  if (path.empty() || !OpenPath(path, false)) OpenStartupPack();
+  if (path.empty()) {
+    OpenStartupPack();
+  } else if (!OpenPath(path, false)) {
+    // The user named what to open: after its refusal nothing else is opened
+    // in its place, which would look as if it had been. The window stays
+    // empty and says so.
+    ShowPack(std::make_unique<LoadedPack>());
+    ShowProgress(1, 1, tr("パックは開かれていません").toStdString());
+  }
   UpdateRecentMenu();
   vscPreviews->raise();
   vscPreviews->show();
