@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "image/clsImage.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -93,7 +94,7 @@ bool clsImage::ReadPNG() {
   in.ReadBytes(data.data(), data.size());
   if (in.Failed()) return false;
   if (std::memcmp(data.data(), kSignature, sizeof kSignature) != 0) {
-    ShowImageMessage("このファイルはPNG形式ではありません");
+    ShowImageMessage(platform::Tr("image", "このファイルはPNG形式ではありません"));
     return true;
   }
 
@@ -118,7 +119,7 @@ bool clsImage::ReadPNG() {
     const uint32_t crc = Crc32(Crc32(0, type, 4), body, static_cast<size_t>(length));
     if ((kCheckCrc && crc != Be32(body + length)) || isHeader != (data.size() == sizeof kSignature) ||
         (isHeader && length != kHeaderLength)) {
-      ShowImageMessage("このPNGファイルは壊れているため読み込めません");
+      ShowImageMessage(platform::Tr("image", "このPNGファイルは壊れているため読み込めません"));
       return false;
     }
     if (isHeader) {
@@ -127,7 +128,7 @@ bool clsImage::ReadPNG() {
       bitDepth = body[8];
       colourType = body[9];
       if (width < 1 || height < 1) {
-        ShowImageMessage("このPNGファイルは壊れているため読み込めません");
+        ShowImageMessage(platform::Tr("image", "このPNGファイルは壊れているため読み込めません"));
         return false;
       }
       if (!CheckImageSize(width, height)) return false;
@@ -155,7 +156,7 @@ bool clsImage::ReadPNG() {
   // Deflate packs at most 1032 bytes into one: rows that the image data could
   // not hold are refused before the decoder allocates room for them.
   if (rowBytes * height > kMaxDeflateRatio * compressed + 1024) {
-    ShowImageMessage("このPNGファイルは壊れているため読み込めません");
+    ShowImageMessage(platform::Tr("image", "このPNGファイルは壊れているため読み込めません"));
     return false;
   }
 
@@ -169,7 +170,7 @@ bool clsImage::ReadPNG() {
     decoded.p = stbi_load_from_memory(bytes, size, &w, &h, &channels, 4);
   allocationLimit = 0;
   if (!decoded.p) {
-    ShowImageMessage("このPNGファイルは壊れているため読み込めません");
+    ShowImageMessage(platform::Tr("image", "このPNGファイルは壊れているため読み込めません"));
     return false;
   }
 

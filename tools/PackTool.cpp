@@ -12,6 +12,7 @@
 #include "image/clsImage.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "tools/EnglishTexts.h"
 #include "tools/PackSource.h"
 
 namespace quelo::tools {
@@ -338,6 +339,8 @@ int ExtractPack(const std::string& pack, const std::string& folder, std::ostream
 }
 
 int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const EnglishCoreTexts english;
+
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsage;
     return kExitOk;
