@@ -1,6 +1,6 @@
 # Turns the finished translations of some contexts of a Qt .ts file into a C++
 # table, for programs built without Qt (quelo-pack, also for Windows).
-#   cmake -DTS=quelo_en.ts -DOUT=table.cpp -DCONTEXTS="archive;image" -P TranslationTable.cmake
+#   cmake -DTS=quelo_en.ts -DOUT=table.cpp -DCONTEXTS=archive,image -P TranslationTable.cmake
 # The table: quelo::tools::kTranslatedTexts and kTranslatedTextCount (tools/EnglishTexts.h).
 cmake_minimum_required(VERSION 3.25)
 
@@ -53,6 +53,7 @@ function(quelo_element piece tag body rest)
   set(${tag}_head "${head}" PARENT_SCOPE)
 endfunction()
 
+string(REPLACE "," ";" CONTEXTS "${CONTEXTS}")
 file(READ "${TS}" ts)
 set(entries "")
 set(count 0)
@@ -93,7 +94,5 @@ else()
   string(APPEND text "const size_t kTranslatedTextCount = ${count};\n")
 endif()
 string(APPEND text "\n}  // namespace quelo::tools\n")
-# Written only when changed, so that an unchanged table rebuilds nothing.
-file(WRITE "${OUT}.new" "${text}")
-file(COPY_FILE "${OUT}.new" "${OUT}" ONLY_IF_DIFFERENT)
-file(REMOVE "${OUT}.new")
+file(WRITE "${OUT}" "${text}")
+
