@@ -16,7 +16,7 @@ draw sun.png '#f0b020' 'circle 24,24 24,10'
 draw drop.psd '#3a7ad8' 'polygon 24,4 38,30 24,44 10,30'
 draw star.png '#e0c000' 'polygon 24,3 30,18 46,18 33,28 38,44 24,34 10,44 15,28 2,18 18,18'
 draw box.ICO '#8a5a2a' 'rectangle 8,8 40,40'
-XDG_CONFIG_HOME=$config build/quelo "$icons" &
+XDG_CONFIG_HOME=$config build/quelo --lang ja "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$config"' EXIT
 for _ in $(seq 1 300); do

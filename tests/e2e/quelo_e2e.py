@@ -114,8 +114,8 @@ class Session:
         self.previews = self.canvas("the previews", colours, name="start")
         return self.previews
 
-    def start(self, exe, title, *args):
-        """Starts exe and waits until its window shows title (the pack is loaded).
+    def start(self, exe, title, *args, lang="ja"):
+        """Starts exe in lang and waits until its window shows title (the pack is loaded).
         Its output goes to a file (a pipe nobody reads could stop it); in the ASan
         build what system libraries leak is excused as in the test command."""
         self.log = os.path.join(self.work, "quelo.log")
@@ -124,7 +124,8 @@ class Session:
             supp = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp"))
             env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + supp]))
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([exe, *args], stdout=log, stderr=subprocess.STDOUT, env=env)
+            self.program = subprocess.Popen([exe, "--lang", lang, *args], stdout=log, stderr=subprocess.STDOUT, env=env)
+
         self.window = self.wait_window(title)
 
     def output(self):
