@@ -3,7 +3,7 @@
 # texts arrive unfinished (translate them with Qt Linguist), texts gone from the
 # sources leave. The test "translations" fails until both hold.
 #   scripts/update-translations.sh            update every .ts in translations/
-#   scripts/update-translations.sh OUT.ts     write the texts for translations/quelo_en.ts into OUT.ts instead
+#   scripts/update-translations.sh FILE.ts    update that file instead (a scratch copy), by its name quelo_<language>.ts
 set -eu
 cd "$(dirname "$0")/.."
 LUPDATE=${LUPDATE:-$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)}
@@ -14,8 +14,8 @@ run() {
     archive image pack platform tools ui -ts "$2"
 }
 if [ $# -ge 1 ]; then
-  cp translations/quelo_en.ts "$1"
-  run en "$1"
+  lang=$(basename "$1" .ts)
+  run "${lang#quelo_}" "$1"
 else
   for ts in translations/quelo_*.ts; do
     lang=${ts#translations/quelo_}
