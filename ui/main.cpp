@@ -26,7 +26,7 @@ void PrintHelp() {
       "itself, the images beside it, or the pack or folder opened last.\n"
       "  --help         show this help and exit\n"
       "  --version      show the version and exit\n"
-      "  --lang ja|en   show the window in Japanese or English for this run\n"
+      "  --lang LANG    show the window in LANG for this run: ja (Japanese), en (English)\n"
       "                 (else the choice in View > Language, else the system's language)\n");
 }
 
@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
     }
     if (!endOfOptions && arg == "--lang") {
       if (i + 1 >= argc || !quelo::ui::IsKnownLanguage(QString::fromLatin1(argv[i + 1])))
-        return UsageError("--lang takes ja or en");
+        return UsageError("--lang takes a language the program speaks: " +
+                          quelo::ui::KnownLanguages().join(QStringLiteral(", ")).toStdString());
       language = QString::fromLatin1(argv[++i]);
       continue;
     }

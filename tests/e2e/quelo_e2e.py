@@ -94,7 +94,7 @@ class Session:
     def __init__(self, build, work):
         self.build, self.work, self.program, self.previews = build, work, None, []
 
-    def start_pack(self, name, images):
+    def start_pack(self, name, images, lang="ja"):
         """Packs images (width, height, '#rrggbb[aa]') as solid PSDs, starts the pack
         and returns the previews' boxes, found by their colours over white."""
         folder = os.path.join(self.work, "pack")
@@ -110,7 +110,7 @@ class Session:
         with open(definition, "w", encoding="utf-8") as f:
             f.write("[pack]\nname = E2E %s\n" % name)
         run(os.path.join(self.build, "quelo-pack"), os.path.join(self.build, "quelo"), folder, definition, "-o", exe)
-        self.start(exe, r"Quelo - \[E2E")
+        self.start(exe, r"Quelo - \[E2E", lang=lang)
         self.previews = self.canvas("the previews", colours, name="start")
         return self.previews
 
@@ -415,8 +415,47 @@ def full_strip(s):
 
 
 
+JAPANESE = re.compile("[\u3000-\u30ff\u3400-\u9fff\uff00-\uffef]")
+
+
+def english(s):
+    """Started with --lang en, the program's windows, its information windows,
+    message boxes and dialogs (each found by its English title in the window
+    list) carry no Japanese character in their titles, and the strip still works."""
+    previews = s.start_pack("English", [(16, 16, "#ff0000"), (16, 24, "#00ff00")], lang="en")
+    titles = set()
+
+    def look(title, *keys):
+        """Waits for the window title, notes the titles of all the program's windows, closes it with keys."""
+        s.wait_window(title)
+        ids = run("xdotool", "search", "--onlyvisible", "--pid", s.program.pid).decode().split()
+        titles.update(run("xdotool", "getwindowname", i).decode().strip() for i in ids)
+        s.key(*keys)
+        s.wait_gone(title)
+
+    s.add(0)
+    s.canvas("the red image in the strip", [RED], outside=previews)
+    s.add(1)
+    look("^Image Height$", "Escape")  # a taller image: the question, cancelled
+    s.menu("h", "a")  # Help, About Quelo
+    look("^About quelo$", "Escape")
+    s.menu("h", "p")  # Pack Properties
+    look("^About the Pack E2E English$", "Escape")
+    s.menu("f", "f")  # File, Open Folder...
+    look("^Open Folder$", "Escape")
+    s.menu("f", "a")  # Save As
+    look("^Save Bitmap$", "Escape")
+    s.menu("f", "n")  # New, with an unsaved strip
+    look(UNSAVED, "Escape")
+    japanese = sorted(t for t in titles if JAPANESE.search(t))
+    if japanese or len(titles) < 6:
+        raise Failure("window titles in English expected, seen: %s" % sorted(titles))
+    s.finish(unsaved=True)  # Exit, then &No: the same keys as in Japanese
+
+
 SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip, open_folder,
-                                     close_unsaved)}
+                                     close_unsaved, english)}
+
 
 
 def docs_shot(s, path):

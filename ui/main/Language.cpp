@@ -1,5 +1,6 @@
 #include "ui/main/Language.h"
 
+#include <QDir>
 #include <QLocale>
 
 #include "ui/main/SaveFolders.h"
@@ -12,15 +13,23 @@ const QString kLanguageKey = QStringLiteral("Language");
 
 }  // namespace
 
-bool IsKnownLanguage(const QString& language) {
-  return language == QLatin1String("ja") || language == QLatin1String("en");
+QStringList KnownLanguages() {
+  QStringList languages{QStringLiteral("ja")};
+  // A translation added to translations/ is built in as ":/i18n/quelo_<language>.qm".
+  const QStringList built = QDir(QStringLiteral(":/i18n")).entryList({QStringLiteral("quelo_*.qm")}, QDir::Files,
+                                                                   QDir::Name);
+  for (const QString& file : built) languages << file.mid(6, file.size() - 9);
+  return languages;
 }
+
+bool IsKnownLanguage(const QString& language) { return KnownLanguages().contains(language); }
 
 QString LanguageOfSystem(const QStringList& uiLanguages) {
   // "ja", "ja-JP", "ja_JP" alike; the first language is the one the user reads best.
-  if (!uiLanguages.isEmpty() && uiLanguages.front().left(2).compare(QLatin1String("ja"), Qt::CaseInsensitive) == 0 &&
-      (uiLanguages.front().size() == 2 || !uiLanguages.front().at(2).isLetter()))
-    return QStringLiteral("ja");
+  if (!uiLanguages.isEmpty()) {
+    const QString first = uiLanguages.front().section(QLatin1Char('-'), 0, 0).section(QLatin1Char('_'), 0, 0);
+    if (IsKnownLanguage(first.toLower())) return first.toLower();
+  }
   return QStringLiteral("en");
 }
 

@@ -1,6 +1,7 @@
-// The language of the window's texts: Japanese, the program's own, or English.
-// The user's choice (View → Language) is kept in the settings and takes effect
-// at the next start; a --lang option overrides it for one run.
+// The language of the window's texts: Japanese, the program's own, or one of
+// the translations built into it (translations/quelo_<language>.ts). The
+// user's choice (View → Language) is kept in the settings and takes effect at
+// the next start; a --lang option overrides it for one run.
 #pragma once
 
 #include <QString>
@@ -8,13 +9,15 @@
 
 namespace quelo::ui {
 
-// The languages the program speaks, as given to --lang and kept in the settings.
+// "ja" and the language of every translation built in, as --lang and the settings name them.
+QStringList KnownLanguages();
 bool IsKnownLanguage(const QString& language);
 
-// "ja" for a Japanese UI language first in the list, "en" for anything else.
+// The language of the first UI language in the list when the program speaks
+// it ("ja" for "ja-JP"), else English.
 QString LanguageOfSystem(const QStringList& uiLanguages);
 
-// The kept choice: "ja", "en", or "system" when none was made.
+// The kept choice: a known language, or "system" when none was made.
 QString LanguageChoice();
 void SetLanguageChoice(const QString& choice);
 

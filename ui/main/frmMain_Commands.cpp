@@ -3,6 +3,8 @@
 // windows have their entries here and their commands in their own files.
 #include <QActionGroup>
 #include <QListWidget>
+#include <QLocale>
+
 #include <QMenu>
 #include <QMenuBar>
 
@@ -82,19 +84,20 @@ void frmMain::CreateMenus() {
   QMenu* language = mnuShow->addMenu(tr("言語(&L)"));
   language->setObjectName(QStringLiteral("mnuShowLanguage"));
   auto* languages = new QActionGroup(language);
-  const std::pair<const char*, QString> choices[] = {
-      {"system", tr("システムの言語(&S)")},
-      // Each language by its own name, so that a user finds theirs whatever the window speaks.
-      {"ja", QStringLiteral("日本語(&J)")},
-      {"en", QStringLiteral("English(&E)")}};
+  QList<std::pair<QString, QString>> choices{{QStringLiteral("system"), tr("システムの言語(&S)")}};
+  // Each language by its own name, so that a user finds theirs whatever the window speaks.
+  for (const QString& code : KnownLanguages())
+    choices.append({code, code == QLatin1String("ja")   ? QStringLiteral("日本語(&J)")
+                          : code == QLatin1String("en") ? QStringLiteral("&English")
+                                                        : QLocale(code).nativeLanguageName()});
   const QString chosen = LanguageChoice();
   for (const auto& [code, caption] : choices) {
     QAction* action = entry(language, "mnuShowLanguageChoice", caption);
     action->setCheckable(true);
-    action->setData(QString::fromLatin1(code));
-    action->setChecked(chosen == QLatin1String(code));
+    action->setData(code);
+    action->setChecked(chosen == code);
     languages->addAction(action);
-    connect(action, &QAction::triggered, this, [code] { SetLanguageChoice(QString::fromLatin1(code)); });
+    connect(action, &QAction::triggered, this, [code = code] { SetLanguageChoice(code); });
   }
   language->addSeparator();
   entry(language, "mnuShowLanguageNote", tr("次回の起動から切り替わります"))->setEnabled(false);

@@ -145,7 +145,11 @@ void frmMain::CreateControls() {
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
     auto* button = new QPushButton(caption, client_);
     button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(TwipsRect(0, topTwips, 615, 375));
+    // A caption longer than the design's (a translation) widens the button to the right.
+    QRect geometry = TwipsRect(0, topTwips, 615, 375);
+    geometry.setWidth(std::max(geometry.width(), button->fontMetrics().horizontalAdvance(caption) + 12));
+    button->setGeometry(geometry);
+
     return button;
   };
   cmdItemDel = makeButton("cmdItemDel", tr("削除"), 360);
