@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Remakes docs/english.png: quelo-sample in English (--lang en) under Xvfb with
-# a window manager, the strip of docs/screenshot.png built the same way, the
-# View menu open on its Language entries. Needs openbox and xdotool.
+# a window manager, the strip of docs/screenshot.png built the same way. Needs
+# openbox and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/under-xvfb.sh 760x560
@@ -24,8 +24,5 @@ xdotool key alt+n
 sleep 0.5
 xdotool mousemove --window "$wid" 50 258 click 1
 sleep 0.5
-xdotool key alt+v
-sleep 0.3
-xdotool key l
-sleep 1
+
 import -window root docs/english.png

@@ -9,6 +9,8 @@
 #include <QtTest>
 
 #include "MainWindowHarness.h"
+#include "support/ModalWindow.h"
+#include "ui/info/frmAbout.h"
 #include "platform/Tr.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/main/Language.h"
@@ -194,7 +196,21 @@ class FrmMainEnglishTest : public QObject, protected MainWindowHarness {
     ChooseFromMenu(Find<QMenu>("mnuFile"), Find<QAction>("mnuFileOpenFolder"));
     QCOMPARE(Q(dialogs_->openTitles.back()), QStringLiteral("Open Folder"));
     ExpectEnglishMessages({QStringLiteral("%1\r\ncannot be opened. The file or folder was not found.").arg(Q(dir_->File("gone")))});
+
+    // The version window, from the Help menu: its title and every line it shows.
+    QStringList shown;
+    const bool opened = LookAtModalWindow<quelo::ui::frmAbout>(
+        [&] { ChooseFromMenu(Find<QMenu>("mnuHelp"), Find<QAction>("mnuHelpAbout")); },
+        [&](quelo::ui::frmAbout& about) {
+          shown << about.windowTitle();
+          for (QLabel* label : about.findChildren<QLabel*>()) shown << label->text();
+        });
+    QVERIFY(opened);
+    QVERIFY(shown.contains(QStringLiteral("About quelo")));
+    QVERIFY(shown.contains(QStringLiteral("A tool that lines up small icons into a strip ― the quelo team")));
+    QVERIFY2(!shown.join(' ').contains(kJapanese), qPrintable(shown.join(' ')));
   }
+
 };
 
 QTEST_MAIN(FrmMainEnglishTest)
