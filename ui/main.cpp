@@ -1,6 +1,6 @@
 // quelo: opens a pack (the one appended to this executable, a file carrying one,
 // or a folder of icon images) and lets the user compose a strip of its images.
-//   quelo [--lang ja|en] [FOLDER | PACKFILE]    quelo --help    quelo --version
+//   quelo [--lang LANG] [FOLDER | PACKFILE]    quelo --help    quelo --version
 #include <QApplication>
 #include <QFileInfo>
 
@@ -20,7 +20,7 @@ constexpr int kUsageError = 2;
 // The command line speaks English in every language, like quelo-pack.
 void PrintHelp() {
   std::printf(
-      "Usage: quelo [FOLDER | PACKFILE]\n"
+      "Usage: quelo [--lang LANG] [FOLDER | PACKFILE]\n"
       "Shows the icons of a folder (*.psd, *.ico, *.png) or of a file carrying a pack,\n"
       "and composes a strip of them. Without an argument: the pack of the program\n"
       "itself, the images beside it, or the pack or folder opened last.\n"
