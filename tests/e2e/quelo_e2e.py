@@ -8,6 +8,10 @@ Each scenario packs solid PSDs with quelo-pack, starts the program, finds what
 it needs on screenshots by colour, checks what the user sees, and ends through
 "quelo の終了(&X)": a non-zero status or a sanitizer's report fails it. A scenario
 is a function of a Session that raises Failure. Exits 77 when a tool is missing.
+With dbus-run-session, at-spi2-core and gir1.2-atspi-2.0 the whole run has a
+D-Bus session and an accessibility bus, through which the English run reads
+every text of the program.
+
 """
 
 import collections
