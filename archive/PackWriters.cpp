@@ -11,6 +11,7 @@
 #include "platform/ReplacingFile.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -36,7 +37,8 @@ class ByteWriter {
   void CountedBytes(const std::string& bytes) {
     if (bytes.size() > 0xFFFF)
       throw QueloError(packerr::kTextTooLong, source_,
-                       "テキストが 65535 バイトを超えています（" + std::to_string(bytes.size()) + " バイト）");
+                       platform::Arg(platform::Tr("archive", "テキストが 65535 バイトを超えています（%1 バイト）"),
+                                     {std::to_string(bytes.size())}));
     U16(static_cast<uint16_t>(bytes.size()));
     Bytes(bytes.data(), bytes.size());
   }
@@ -45,7 +47,8 @@ class ByteWriter {
     std::string bytes;
     if (!platform::EncodeCp932(utf8, bytes))
       throw QueloError(packerr::kNoCp932Form, source,
-                       "\"" + utf8 + "\" にはコードページ 932 で表せない文字が含まれています");
+                       platform::Arg(platform::Tr("archive", "\"%1\" にはコードページ 932 で表せない文字が含まれています"),
+                                     {utf8}));
     return bytes;
   }
 
@@ -65,7 +68,7 @@ class ByteWriter {
 int16_t CountField(size_t count, const char* what, const char* source) {
   if (count > static_cast<size_t>(std::numeric_limits<int16_t>::max()))
     throw QueloError(packerr::kTooMany, source,
-                     std::string(what) + "が多すぎます（" + std::to_string(count) + "、最大 32767）");
+                     platform::Arg(platform::Tr("archive", what), {std::to_string(count)}));
   return static_cast<int16_t>(count);
 }
 
@@ -83,8 +86,10 @@ std::vector<uint8_t> SerializeDefinition(const PackDefinition& definition) {
   out.Text(definition.PackAutherName);
   out.Text(definition.PackAutherEmail);
   out.Text(definition.PackAutherUrl);
-  out.I16(CountField(definition.Files.size(), "ファイル定義", source));
-  out.I16(CountField(definition.DefaultList.size(), "DefaultList のバイト", source));
+  out.I16(CountField(definition.Files.size(), QUELO_TR_NOOP("archive", "ファイル定義が多すぎます（%1、最大 32767）"),
+                     source));
+  out.I16(CountField(definition.DefaultList.size(),
+                     QUELO_TR_NOOP("archive", "DefaultList のバイトが多すぎます（%1、最大 32767）"), source));
   out.I32(0);
   for (const auto& file : definition.Files) {
     out.Text(file.FileName);
@@ -101,7 +106,8 @@ std::vector<uint8_t> SerializeArchive(const std::vector<PackMember>& members) {
   // Members are addressed by 16-bit indices 0 to 32767.
   if (members.size() > 32768u)
     throw QueloError(packerr::kTooMany, source,
-                     "メンバーが多すぎます（" + std::to_string(members.size()) + "、最大 32768）");
+                     platform::Arg(platform::Tr("archive", "メンバーが多すぎます（%1、最大 32768）"),
+                                   {std::to_string(members.size())}));
   std::vector<uint8_t> bytes;
   ByteWriter out(bytes, source);
   out.Bytes("SXAR", 4);
@@ -112,7 +118,7 @@ std::vector<uint8_t> SerializeArchive(const std::vector<PackMember>& members) {
   for (const auto& member : members) {
     out.CountedBytes(ByteWriter::Cp932(member.Name, source));
     if (offset + static_cast<int64_t>(member.Data.size()) > kMaxPosition)
-      throw QueloError(packerr::kTooLarge, source, "アーカイブが 2 GB を超えます");
+      throw QueloError(packerr::kTooLarge, source, platform::Tr("archive", "アーカイブが 2 GB を超えます"));
     out.I32(static_cast<int32_t>(offset));
     out.I32(static_cast<int32_t>(member.Data.size()));
     out.I16(member.Flags);
@@ -129,13 +135,15 @@ void WritePackExecutable(const std::string& ExeIn, const std::vector<PackMember>
   const char* source = "WritePackExecutable";
   std::error_code ec;
   if (ExeIn == Out || fs::equivalent(platform::FsPath(ExeIn), platform::FsPath(Out), ec))
-    throw QueloError(packerr::kSameFile, source, "書き出し先が元の実行ファイルと同じです: " + Out);
+    throw QueloError(packerr::kSameFile, source,
+                     platform::Arg(platform::Tr("archive", "書き出し先が元の実行ファイルと同じです: %1"), {Out}));
   InputFile in;
   if (!in.Open(ExeIn)) throw QueloError::FromErrno(errno, source);
   const ExeLayout layout = ReadExeLayout(in);
   if (layout.kind == ExeLayout::Kind::Unknown)
     throw QueloError(packerr::kUnknownExecutable, source,
-                     ExeIn + " は PE 形式でも ELF 形式でもないか、ヘッダーが壊れています");
+                     platform::Arg(platform::Tr("archive", "%1 は PE 形式でも ELF 形式でもないか、ヘッダーが壊れています"),
+                                   {ExeIn}));
   const std::vector<uint8_t> archive = SerializeArchive(members);
 
   // The reader looks for the archive where the image ends. For ELF that is
@@ -159,14 +167,16 @@ void WritePackExecutable(const std::string& ExeIn, const std::vector<PackMember>
       // fields; raising SizeOfUninitializedData moves the sum to the file's end.
       const uint64_t raised = uint64_t{layout.sizeOfUninitializedData} + static_cast<uint64_t>(length - layout.imageEnd);
       if (raised > std::numeric_limits<uint32_t>::max())
-        throw QueloError(packerr::kTooLarge, source, ExeIn + " のヘッダーを書き換えられません");
+        throw QueloError(packerr::kTooLarge, source,
+                         platform::Arg(platform::Tr("archive", "%1 のヘッダーを書き換えられません"), {ExeIn}));
       copyLength = length;
       patchUninitialized = true;
       newUninitialized = static_cast<uint32_t>(raised);
     }
   }
   if (copyLength + padding + static_cast<int64_t>(archive.size()) > kMaxPosition)
-    throw QueloError(packerr::kTooLarge, source, "パック入りの実行ファイルが 2 GB を超えます");
+    throw QueloError(packerr::kTooLarge, source, platform::Tr("archive", "パック入りの実行ファイルが 2 GB を超えます"));
+
 
   ReplacingFile out(Out, source);
   out.SetPermissionsFrom(ExeIn);  // the copy must stay runnable

@@ -12,6 +12,7 @@
 #include "platform/ReplacingFile.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -187,13 +188,14 @@ bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     // A negative Size would mean "to the end of the executable" to the copy;
     // it is a damaged directory entry, refused like a negative copy length.
     if (entry.Size < 0)
-      throw QueloError(kErrNegativeLength, kCopySource, "コピーする領域サイズがマイナスになっています");
+      throw QueloError(kErrNegativeLength, kCopySource,
+                       platform::Tr("archive", "コピーする領域サイズがマイナスになっています"));
 
     // Replacing the executable would throw away the program and its whole pack.
     std::error_code ec;
     if (std::filesystem::equivalent(platform::FsPath(FileName), platform::FsPath(archiveFileName_), ec))
       throw QueloError(kErrOntoExecutable, "clsExePlusFiles.FileExport",
-                       "書き出し先がパックの入っている実行ファイルそのものです");
+                       platform::Tr("archive", "書き出し先がパックの入っている実行ファイルそのものです"));
     ReplacingFile destination(FileName, "clsExePlusFiles.FileExport");
     // An empty member is an empty file, not the rest of the executable.
     const bool complete =
@@ -202,18 +204,21 @@ bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
     if (!complete) {
       const int64_t available = std::max<int64_t>(0, source.Length() - (int64_t{position} - 1));
       throw QueloError(kErrMemberPastEnd, "clsExePlusFiles.FileExport",
-                       "メンバーが実行ファイルの終わりを越えています。" + std::to_string(entry.Size) +
-                           " バイトのうち、存在する " + std::to_string(available) + " バイトだけを書き出しました");
+                       platform::Arg(platform::Tr("archive", "メンバーが実行ファイルの終わりを越えています。%1 "
+                                                             "バイトのうち、存在する %2 バイトだけを書き出しました"),
+                                     {std::to_string(entry.Size), std::to_string(available)}));
     }
     return true;
   } catch (const QueloError& e) {
-    if (e.Number() == err::kBadRecordNumber) platform::ShowMessage("ファイルをコピー出来ませんでした");
+    if (e.Number() == err::kBadRecordNumber)
+      platform::ShowMessage(platform::Tr("archive", "ファイルをコピー出来ませんでした"));
     // The number and the reason on a line of their own, apart from each other.
-    platform::ShowMessage("ファイル操作中に予期しないエラーが発生しました。\r\n" + std::to_string(e.Number()) + " " +
-                          e.UserDescription());
+    platform::ShowMessage(platform::Arg(platform::Tr("archive", "ファイル操作中に予期しないエラーが発生しました。\r\n%1 %2"),
+                                        {std::to_string(e.Number()), e.UserDescription()}));
   } catch (const std::exception& e) {
     // Anything else (out of memory, a file system error) is still reported, never passed on.
-    platform::ShowMessage(std::string("ファイル操作中に予期しないエラーが発生しました。\r\n") + e.what());
+    platform::ShowMessage(
+        platform::Arg(platform::Tr("archive", "ファイル操作中に予期しないエラーが発生しました。\r\n%1"), {e.what()}));
   }
   return false;
 }
@@ -221,7 +226,8 @@ bool clsExePlusFiles::FileExport(int16_t Index, const std::string& FileName) {
 bool clsExePlusFiles::CopyFileBin(std::FILE* SourceFile, std::FILE* DestFile, int32_t CopyLength,
                                   int32_t BufferSize) {
   if (BufferSize < 1)
-    throw QueloError(kErrBadBufferSize, kCopySource, "ファイルのコピーに使用するバッファサイズが不正です");
+    throw QueloError(kErrBadBufferSize, kCopySource,
+                     platform::Tr("archive", "ファイルのコピーに使用するバッファサイズが不正です"));
   int64_t n = CopyLength;
   if (CopyLength < 1) {
     const long current = std::ftell(SourceFile);
@@ -229,7 +235,10 @@ bool clsExePlusFiles::CopyFileBin(std::FILE* SourceFile, std::FILE* DestFile, in
     const long length = std::ftell(SourceFile);
     if (length < 0 || std::fseek(SourceFile, current, SEEK_SET) != 0) throw QueloError::FromErrno(errno, kCopySource);
     n = int64_t{length} - current;
-    if (n < 0) throw QueloError(kErrNegativeLength, kCopySource, "コピーする領域サイズがマイナスになっています");
+    if (n < 0)
+      throw QueloError(kErrNegativeLength, kCopySource,
+                       platform::Tr("archive", "コピーする領域サイズがマイナスになっています"));
+
     if (n == 0) return true;
   }
   // One buffer for the whole pieces; the last, shorter piece uses its front.

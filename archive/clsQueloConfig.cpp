@@ -7,6 +7,7 @@
 #include "archive/FileIo.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -38,8 +39,9 @@ class DefinitionReader {
   bool CutShort() const { return !cutAt_.empty(); }
   const std::string& CutAt() const { return cutAt_; }
   std::string CutShortText() const {
-    return "定義ファイルが途中で終わっています（" + cutAt_ + " の途中で、位置 " + std::to_string(length_) +
-           " のファイルの終わりに達しました）";
+    return platform::Arg(platform::Tr("archive", "定義ファイルが途中で終わっています（%1 の途中で、位置 %2 "
+                                                 "のファイルの終わりに達しました）"),
+                         {cutAt_, std::to_string(length_)});
   }
 
  private:
@@ -55,7 +57,7 @@ class DefinitionReader {
 };
 
 std::string FieldOfRecord(size_t index, const char* field) {
-  return std::to_string(index + 1) + " 件目のファイル定義の " + field;
+  return platform::Arg(platform::Tr("archive", "%1 件目のファイル定義の %2"), {std::to_string(index + 1), field});
 }
 
 }  // namespace
@@ -63,7 +65,7 @@ std::string FieldOfRecord(size_t index, const char* field) {
 bool clsQueloConfig::LoadConfig(const std::string& FileName, int32_t Offset) {
   opened_ = false;
   if (!FileExist(FileName)) {
-    lastError_ = "指定されたファイル " + FileName + " は存在しません";
+    lastError_ = platform::Arg(platform::Tr("archive", "指定されたファイル %1 は存在しません"), {FileName});
     return false;
   }
   auto refuse = [&](const std::string& text) {
@@ -74,8 +76,10 @@ bool clsQueloConfig::LoadConfig(const std::string& FileName, int32_t Offset) {
   };
   InputFile file;
   if (!file.Open(FileName))
-    return refuse("定義ファイル " + FileName + " を開けませんでした（" + QueloError::ErrnoText(errno) + "）");
-  if (Offset < 1) return refuse("定義ファイルの開始位置 " + std::to_string(Offset) + " が不正です");
+    return refuse(platform::Arg(platform::Tr("archive", "定義ファイル %1 を開けませんでした（%2）"),
+                                {FileName, QueloError::ErrnoText(errno)}));
+  if (Offset < 1)
+    return refuse(platform::Arg(platform::Tr("archive", "定義ファイルの開始位置 %1 が不正です"), {std::to_string(Offset)}));
 
   DefinitionReader in(file, int64_t{Offset} - 1);
   std::memset(magic_, 0, sizeof magic_);
@@ -87,26 +91,28 @@ bool clsQueloConfig::LoadConfig(const std::string& FileName, int32_t Offset) {
   packAutherEmail_.clear();
   packAutherUrl_.clear();
 
-  in.Bytes(magic_, sizeof magic_, "ヘッダーの Magic");
-  formatVersion_ = in.I16("ヘッダーの FormatVersion");
-  packName_ = in.Text("ヘッダーの PackName");
-  packVersion_ = in.I16("ヘッダーの PackVersion");
-  packDescription_ = in.Text("ヘッダーの PackDescription");
-  packAutherName_ = in.Text("ヘッダーの PackAutherName");
-  packAutherEmail_ = in.Text("ヘッダーの PackAutherEmail");
-  packAutherUrl_ = in.Text("ヘッダーの PackAutherUrl");
-  definitionCount_ = in.I16("ヘッダーの DefinitionCount");
-  defaultListCount_ = in.I16("ヘッダーの DefaultListCount");
-  reserved_ = in.I32("ヘッダーの Reserved");
+  in.Bytes(magic_, sizeof magic_, platform::Tr("archive", "ヘッダーの Magic"));
+  formatVersion_ = in.I16(platform::Tr("archive", "ヘッダーの FormatVersion"));
+  packName_ = in.Text(platform::Tr("archive", "ヘッダーの PackName"));
+  packVersion_ = in.I16(platform::Tr("archive", "ヘッダーの PackVersion"));
+  packDescription_ = in.Text(platform::Tr("archive", "ヘッダーの PackDescription"));
+  packAutherName_ = in.Text(platform::Tr("archive", "ヘッダーの PackAutherName"));
+  packAutherEmail_ = in.Text(platform::Tr("archive", "ヘッダーの PackAutherEmail"));
+  packAutherUrl_ = in.Text(platform::Tr("archive", "ヘッダーの PackAutherUrl"));
+  definitionCount_ = in.I16(platform::Tr("archive", "ヘッダーの DefinitionCount"));
+  defaultListCount_ = in.I16(platform::Tr("archive", "ヘッダーの DefaultListCount"));
+  reserved_ = in.I32(platform::Tr("archive", "ヘッダーの Reserved"));
 
   // The checks look at what was read; fields beyond a cut read as 0 and pass,
   // so a header that is cut short but not refused reports where it ended.
-  if (in.CutAt() == "ヘッダーの Magic") return refuse(in.CutShortText());
-  if (std::memcmp(magic_, "VeKo", 4) != 0) return refuse("定義ファイルのシグネチャが間違っています");
-  if (formatVersion_ > kMaxFormatVersion) return refuse("このバージョンの定義ファイルには対応していません");
+  if (in.CutAt() == platform::Tr("archive", "ヘッダーの Magic")) return refuse(in.CutShortText());
+  if (std::memcmp(magic_, "VeKo", 4) != 0) return refuse(platform::Tr("archive", "定義ファイルのシグネチャが間違っています"));
+  if (formatVersion_ > kMaxFormatVersion)
+    return refuse(platform::Tr("archive", "このバージョンの定義ファイルには対応していません"));
   if (definitionCount_ < 0 || definitionCount_ > kMaxDefinitionCount)
-    return refuse("定義数が許容範囲を超えています");
-  if (defaultListCount_ < 0) return refuse("デフォルトリスト数が許容範囲を超えています");
+    return refuse(platform::Tr("archive", "定義数が許容範囲を超えています"));
+  if (defaultListCount_ < 0) return refuse(platform::Tr("archive", "デフォルトリスト数が許容範囲を超えています"));
+
   if (in.CutShort()) return refuse(in.CutShortText());
 
   std::vector<FileDefinition> entries(static_cast<size_t>(definitionCount_));

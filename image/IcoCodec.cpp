@@ -7,6 +7,7 @@
 #include "image/clsImage.h"
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -36,7 +37,7 @@ bool clsImage::ReadICO() {
   const int32_t imageCount = in.ReadIntegerLE();
   if (in.Failed()) return false;
   if (imageCount != 1) {
-    ShowImageMessage("このアイコンファイルには複数のイメージが格納されているため読み込めません");
+    ShowImageMessage(platform::Tr("image", "このアイコンファイルには複数のイメージが格納されているため読み込めません"));
     return true;
   }
 
@@ -96,11 +97,11 @@ bool clsImage::ReadICO() {
 
 bool clsImage::SaveICO(const std::string& FileName) const {
   if (width_ != height_) {
-    platform::ShowMessage("このデータはアイコン形式での保存は出来ません");
+    platform::ShowMessage(platform::Tr("image", "このデータはアイコン形式での保存は出来ません"));
     return false;
   }
   if (width_ != 32 && width_ != 48) {
-    platform::ShowMessage("このイメージはアイコン形式での保存は出来ません");
+    platform::ShowMessage(platform::Tr("image", "このイメージはアイコン形式での保存は出来ません"));
     return false;
   }
 
@@ -169,8 +170,9 @@ bool clsImage::SaveICO(const std::string& FileName) const {
     return true;
   } catch (const QueloError& e) {
     platform::MessageBoxRequest request;
-    request.title = "Windowsアイコン形式エクスポート";
-    request.text = "ファイルの保存に失敗しました。\r\n" + e.UserDescription();
+    request.title = platform::Tr("image", "Windowsアイコン形式エクスポート");
+    request.text = platform::Arg(platform::Tr("image", "ファイルの保存に失敗しました。\r\n%1"), {e.UserDescription()});
+
     request.icon = platform::MsgIcon::Critical;
     request.buttons = platform::MsgButtons::Ok;
     platform::Dialogs().MessageBox(request);

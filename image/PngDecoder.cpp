@@ -101,7 +101,7 @@ bool clsImage::ReadPNG() {
   in.ReadBytes(data.data(), data.size());
   if (in.Failed()) return cutShort();
   if (std::memcmp(data.data(), kSignature, sizeof kSignature) != 0) {
-    ShowImageMessage("このファイルはPNG形式ではありません");
+    ShowImageMessage(platform::Tr("image", "このファイルはPNG形式ではありません"));
     return true;
   }
 

@@ -4,6 +4,7 @@
 
 #include "image/clsImage.h"
 #include "platform/Platform.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -109,7 +110,7 @@ bool clsImage::ReadPSD() {
   in.ReadBytes(signature, sizeof signature);
   if (in.Failed()) return false;
   if (std::memcmp(signature, "8BPS", 4) != 0) {
-    ShowImageMessage("このファイルはPSD形式ではありません");
+    ShowImageMessage(platform::Tr("image", "このファイルはPSD形式ではありません"));
     return true;
   }
   in.ReadIntegerBE();  // Version
@@ -156,7 +157,8 @@ bool clsImage::ReadPSD() {
   const int64_t pixelBytes = int64_t{Rows} * Columns * Channels;
 
   if (compression != kCompressionPackBits) {
-    ShowImageMessage("このファイルの圧縮形式には対応していません");
+    ShowImageMessage(platform::Tr("image", "このファイルの圧縮形式には対応していません"));
+
     // The refused image is kept blank at its size, unless even unpacked data
     // could not fill that size from what is left: no large allocation for an
     // image that shows nothing.

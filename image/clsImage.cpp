@@ -4,6 +4,7 @@
 #include "image/clsImage.h"
 
 #include "platform/Platform.h"
+#include "platform/Tr.h"
 
 namespace quelo {
 
@@ -72,7 +73,7 @@ bool clsImage::LoadByType(const std::string& Type) {
 
 bool clsImage::CheckImageSize(int64_t width, int64_t height) const {
   if (width <= kMaxImageSide && height <= kMaxImageSide && width * height * 4 <= kMaxImageBytes) return true;
-  ShowImageMessage("このイメージは大きすぎるため読み込めません");
+  ShowImageMessage(platform::Tr("image", "このイメージは大きすぎるため読み込めません"));
   return false;
 }
 
@@ -99,6 +100,7 @@ void clsImage::SetBackColor(uint32_t Color) {
   backColor_[2] = static_cast<uint8_t>((c >> 16) & 0xFF);
 }
 
-std::string clsImage::Source() const { return sourceKind_ == kSourceMemory ? "メモリ" : source_; }
+std::string clsImage::Source() const { return sourceKind_ == kSourceMemory ? platform::Tr("image", "メモリ") : source_; }
+
 
 }  // namespace quelo

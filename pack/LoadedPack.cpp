@@ -140,9 +140,10 @@ void LoadedPack::LoadDefinition() {
   }
   if (config_.Opened()) return;
   platform::MessageBoxRequest request;
-  request.title = "定義ファイルの読み込み";
-  request.text = "定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n" + config_.GetLastErrorInfo() +
-                 "\r\n定義ファイルは読み込まれませんでした。";
+  request.title = platform::Tr("pack", "定義ファイルの読み込み");
+  request.text = platform::Arg(platform::Tr("pack", "定義ファイルの読み込みに失敗しました。壊れている可能性があります\r\n"
+                                                    "%1\r\n定義ファイルは読み込まれませんでした。"),
+                               {config_.GetLastErrorInfo()});
   request.icon = platform::MsgIcon::Exclamation;
   request.buttons = platform::MsgButtons::Ok;
   request.defaultButton = platform::MsgResult::Ok;
@@ -184,7 +185,7 @@ void LoadedPack::Load(const ProgressFn& progress) {
       source += name;
     }
     current = i + 1;
-    currentText = "ファイルを読み込んでいます... " + name;
+    currentText = platform::Arg(platform::Tr("pack", "ファイルを読み込んでいます... %1"), {name});
     currentShown = false;
     if (Percent(count, current) != shownPercent || Clock::now() - shownAt >= std::chrono::milliseconds(20)) show();
     const size_t told = gather->gathered.size();
@@ -241,9 +242,11 @@ int32_t LoadedPack::WidestImage() const {
 std::string LoadedPack::Title() const { return config_.Opened() ? config_.PackName() : std::string(); }
 
 std::string LoadedPack::DoneText() const {
-  const std::string where =
-      kind_ == SourceKind::Archive ? "[自己展開書庫：" + source_ + "]" : "[カレントディレクトリ：" + source_ + "]";
-  return "ファイルの読み込みが完了しました..." + where;
+  return platform::Arg(kind_ == SourceKind::Archive
+                           ? platform::Tr("pack", "ファイルの読み込みが完了しました...[自己展開書庫：%1]")
+                           : platform::Tr("pack", "ファイルの読み込みが完了しました...[カレントディレクトリ：%1]"),
+                       {source_});
+
 }
 
 }  // namespace quelo

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Tr.h"
+
 namespace quelo {
 
 QueloError::QueloError(int32_t number, std::string source, std::string description)
@@ -66,25 +68,26 @@ struct ErrnoReason {
 
 // The reasons a user meets when a save or an export fails.
 const ErrnoReason kErrnoReasons[] = {
-    {ENOSPC, "ディスクの空き容量が不足しています"},
+    {ENOSPC, QUELO_TR_NOOP("platform", "ディスクの空き容量が不足しています")},
 #ifdef EDQUOT
-    {EDQUOT, "ディスクの使用量の上限を超えています"},
+    {EDQUOT, QUELO_TR_NOOP("platform", "ディスクの使用量の上限を超えています")},
 #endif
-    {EROFS, "読み取り専用のファイルシステムには書き込めません"},
-    {EACCES, "アクセスする権限がありません"},
-    {EPERM, "アクセスする権限がありません"},
-    {ENOENT, "フォルダーまたはファイルが見つかりません"},
-    {ENOTDIR, "フォルダーの代わりにファイルがあります"},
-    {EISDIR, "同じ名前のフォルダーがあります"},
-    {ENAMETOOLONG, "ファイル名が長すぎます"},
-    {EIO, "入出力エラーが発生しました"},
+    {EROFS, QUELO_TR_NOOP("platform", "読み取り専用のファイルシステムには書き込めません")},
+    {EACCES, QUELO_TR_NOOP("platform", "アクセスする権限がありません")},
+    {EPERM, QUELO_TR_NOOP("platform", "アクセスする権限がありません")},
+    {ENOENT, QUELO_TR_NOOP("platform", "フォルダーまたはファイルが見つかりません")},
+    {ENOTDIR, QUELO_TR_NOOP("platform", "フォルダーの代わりにファイルがあります")},
+    {EISDIR, QUELO_TR_NOOP("platform", "同じ名前のフォルダーがあります")},
+    {ENAMETOOLONG, QUELO_TR_NOOP("platform", "ファイル名が長すぎます")},
+    {EIO, QUELO_TR_NOOP("platform", "入出力エラーが発生しました")},
 };
 
 }  // namespace
 
 std::string QueloError::ErrnoText(int errnoValue) {
   for (const ErrnoReason& reason : kErrnoReasons)
-    if (reason.errnoValue == errnoValue) return reason.text;
+    if (reason.errnoValue == errnoValue) return platform::Tr("platform", reason.text);
+
   return std::strerror(errnoValue);
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
+#include "platform/Tr.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +39,8 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
     if (ec) {
       const std::string points = fs::read_symlink(platform::FsPath(destination_), ec).u8string();
       throw QueloError(err::kPathNotFound, source_,
-                       "シンボリックリンク " + destination_ + " の指す先 " + points + " がありません");
+                       platform::Arg(platform::Tr("platform", "シンボリックリンク %1 の指す先 %2 がありません"),
+                                     {destination_, points}));
     }
     destination_ = target.u8string();
   }
@@ -51,7 +53,9 @@ ReplacingFile::ReplacingFile(const std::string& destination, std::string source)
     if (fs::is_directory(status)) throw QueloError::FromErrno(EISDIR, source_);
     // A device or a pipe would be replaced by a plain file (as root, even /dev/null).
     if (!fs::is_regular_file(status))
-      throw QueloError(err::kPathFileAccessError, source_, destination_ + " は通常のファイルではありません");
+      throw QueloError(err::kPathFileAccessError, source_,
+                       platform::Arg(platform::Tr("platform", "%1 は通常のファイルではありません"), {destination_}));
+
     // A file the user may not write stays untouched, although the folder would
     // allow replacing it. The bits decide for root, who may write anything; the
     // probe for everyone else (appending nothing changes neither contents nor time).

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/under-xvfb.sh 1024x700
-build/quelo-sample &
+build/quelo-sample --lang ja &
 pid=$!
 trap 'kill "$pid" "$wm" 2>/dev/null || true' EXIT
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/under-xvfb.sh 1600x1100
-QT_SCALE_FACTOR=2 build/quelo-sample &
+QT_SCALE_FACTOR=2 build/quelo-sample --lang ja &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 for _ in $(seq 1 300); do

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/under-xvfb.sh 760x560
-build/quelo-sample &
+build/quelo-sample --lang ja &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 for _ in $(seq 1 300); do

@@ -17,6 +17,7 @@
 #include "platform/Platform.h"
 #include "platform/QueloError.h"
 #include "tools/MemberNames.h"
+#include "tools/EnglishTexts.h"
 #include "tools/PackSource.h"
 
 namespace quelo::tools {
@@ -478,6 +479,8 @@ int ExtractPack(const std::string& pack, const std::string& folder, std::ostream
 }
 
 int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const EnglishCoreTexts english;
+
   std::vector<std::string> rest;
   bool quiet = false;
   for (const std::string& a : args) {

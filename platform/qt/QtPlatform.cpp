@@ -13,6 +13,8 @@
 
 #include <utility>
 
+#include "platform/Tr.h"
+
 namespace quelo::platform::qt {
 
 namespace {
@@ -60,13 +62,15 @@ MsgResult QtDialogs::MessageBox(const MessageBoxRequest& request) {
   box.setTextFormat(Qt::PlainText);
   if (buttons & ToQt(request.defaultButton)) box.setDefaultButton(ToQt(request.defaultButton));
   if (request.foreground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
-  // The program speaks Japanese whatever the system's language; the mnemonics
-  // keep Alt+Y / Alt+N working.
+  // The program's own captions in its own language, whatever Qt's translations
+  // say; the mnemonics keep Alt+Y / Alt+N working.
   const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
-      {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "キャンセル"},
-      {QMessageBox::Yes, "はい(&Y)"}, {QMessageBox::No, "いいえ(&N)"}};
+      {QMessageBox::Ok, QT_TRANSLATE_NOOP("QtDialogs", "OK")},
+      {QMessageBox::Cancel, QT_TRANSLATE_NOOP("QtDialogs", "キャンセル")},
+      {QMessageBox::Yes, QT_TRANSLATE_NOOP("QtDialogs", "はい(&Y)")},
+      {QMessageBox::No, QT_TRANSLATE_NOOP("QtDialogs", "いいえ(&N)")}};
   for (const auto& [button, caption] : captions)
-    if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
+    if (QAbstractButton* b = box.button(button)) b->setText(QCoreApplication::translate("QtDialogs", caption));
   const int answer = box.exec();
   switch (answer) {
     case QMessageBox::Yes: return MsgResult::Yes;
@@ -151,8 +155,9 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
       // Answering No goes back to the dialog, as the Windows dialog does.
       MessageBoxRequest ask;
       ask.title = request.title;
-      ask.text = QDir::toNativeSeparators(chosen).toStdString() +
-                 "\r\nこのファイルは存在しません。\r\nファイルを作成しますか?";
+      ask.text = QCoreApplication::translate("QtDialogs", "%1\r\nこのファイルは存在しません。\r\nファイルを作成しますか?")
+                     .arg(QDir::toNativeSeparators(chosen))
+                     .toStdString();
       ask.icon = MsgIcon::Exclamation;
       ask.buttons = MsgButtons::YesNo;
       ask.defaultButton = MsgResult::Yes;
@@ -225,12 +230,29 @@ uint32_t PaletteSysColor(int index) {
          (static_cast<uint32_t>(c.blue()) << 16);
 }
 
-void InstallQtPlatform() {
-  // Qt's own dialogs (files, colours) in Japanese like the rest of the program,
-  // when Qt's translations are installed.
+namespace {
+
+// The core's texts, translated where they reach the window.
+std::string TranslateCoreText(const char* context, const char* text) {
+  return QCoreApplication::translate(context, text).toStdString();
+}
+
+}  // namespace
+
+void InstallQtPlatform(const QString& language) {
+  // Qt's own dialogs (files, colours) in the program's language, when Qt's
+  // translations are installed.
   static QTranslator translator;
-  if (translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+  if (translator.load(QStringLiteral("qtbase_") + language, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     QCoreApplication::installTranslator(&translator);
+  // Japanese is the program's own text; any other language comes from the
+  // translations built into the program.
+  static QTranslator own;
+  if (language != QLatin1String("ja") && own.load(QStringLiteral(":/i18n/quelo_") + language)) {
+    QCoreApplication::installTranslator(&own);
+    SetTranslator(&TranslateCoreText);
+  }
+
   static QtDialogs dialogs;
   SetDialogs(&dialogs);
   SetSysColorSource(&PaletteSysColor);

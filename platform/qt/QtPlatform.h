@@ -20,9 +20,11 @@ class QtDialogs final : public IDialogs {
   OpenDialogResult FolderDialog(const FolderDialogRequest& request) override;
 };
 
-// Installs QtDialogs and the palette as the source of system colours. Needs a
-// QApplication.
-void InstallQtPlatform();
+// Installs QtDialogs and the palette as the source of system colours, and the
+// texts of a language: "ja" (the program's own) or one it carries a translation
+// for ("en"). Needs a QApplication.
+
+void InstallQtPlatform(const QString& language = QStringLiteral("ja"));
 
 // The palette's colour for a system colour index with a palette role, 0x00BBGGRR.
 uint32_t PaletteSysColor(int index);

@@ -8,6 +8,10 @@ Each scenario packs solid PSDs with quelo-pack, starts the program, finds what
 it needs on screenshots by colour, checks what the user sees, and ends through
 "quelo の終了(&X)": a non-zero status or a sanitizer's report fails it. A scenario
 is a function of a Session that raises Failure. Exits 77 when a tool is missing.
+With dbus-run-session, at-spi2-core and gir1.2-atspi-2.0 the whole run has a
+D-Bus session and an accessibility bus, through which the English run reads
+every text of the program.
+
 """
 
 import collections
@@ -24,8 +28,17 @@ try:
     from PIL import Image, ImageChops
 except ImportError:
     Image = None
+# The accessibility tree (AT-SPI): what the windows show, read as a screen reader does.
+try:
+    import gi
+    gi.require_version("Atspi", "2.0")
+    from gi.repository import Atspi
+except (ImportError, ValueError):
+    Atspi = None
 
 SKIP, TIMEOUT, SCREEN = 77, 30, "1280x800x24"
+A11Y_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
 # The question before a changed strip is thrown away has the program's title.
 UNSAVED = "^quelo$"
 RED, GREEN, BLUE, WHITE = (255, 0, 0), (0, 255, 0), (0, 0, 255), (255, 255, 255)
@@ -94,7 +107,7 @@ class Session:
     def __init__(self, build, work):
         self.build, self.work, self.program, self.previews = build, work, None, []
 
-    def start_pack(self, name, images):
+    def start_pack(self, name, images, lang="ja"):
         """Packs images (width, height, '#rrggbb[aa]') as solid PSDs, starts the pack
         and returns the previews' boxes, found by their colours over white."""
         folder = os.path.join(self.work, "pack")
@@ -110,21 +123,24 @@ class Session:
         with open(definition, "w", encoding="utf-8") as f:
             f.write("[pack]\nname = E2E %s\n" % name)
         run(os.path.join(self.build, "quelo-pack"), os.path.join(self.build, "quelo"), folder, definition, "-o", exe)
-        self.start(exe, r"Quelo - \[E2E")
+        self.start(exe, r"Quelo - \[E2E", lang=lang)
         self.previews = self.canvas("the previews", colours, name="start")
         return self.previews
 
-    def start(self, exe, title, *args):
-        """Starts exe and waits until its window shows title (the pack is loaded).
+    def start(self, exe, title, *args, lang="ja"):
+        """Starts exe in lang and waits until its window shows title (the pack is loaded).
         Its output goes to a file (a pipe nobody reads could stop it); in the ASan
         build what system libraries leak is excused as in the test command."""
         self.log = os.path.join(self.work, "quelo.log")
         env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(self.work, "config"))  # a new user's settings
+        if accessible() and lang != "ja":
+            env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"  # read by the English run
         if "suppressions=" not in env.get("LSAN_OPTIONS", ""):
             supp = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lsan.supp"))
             env["LSAN_OPTIONS"] = ":".join(filter(None, [env.get("LSAN_OPTIONS"), "suppressions=" + supp]))
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([exe, *args], stdout=log, stderr=subprocess.STDOUT, env=env)
+            self.program = subprocess.Popen([exe, "--lang", lang, *args], stdout=log, stderr=subprocess.STDOUT, env=env)
+
         self.window = self.wait_window(title)
 
     def output(self):
@@ -420,8 +436,89 @@ def full_strip(s):
 
 
 
+JAPANESE = re.compile("[\u3000-\u30ff\u3400-\u9fff\uff00-\uffef]")
+
+
+def accessible():
+    """Whether the accessibility bus runs, so that the program's texts can be read."""
+    return Atspi is not None and os.environ.get("QUELO_E2E_A11Y") == "1"
+
+
+def accessible_names(pid):
+    """The names of everything the program with this pid shows: window titles,
+    menus and their entries (open or not), buttons, labels, message texts."""
+    names = []
+
+    def walk(node, depth):
+        try:
+            names.append(node.get_name() or "")
+            count = node.get_child_count()
+        except Exception:  # gone while read (a window closing)
+            return
+        for i in range(count if depth < 20 else 0):
+            child = node.get_child_at_index(i)
+            if child:
+                walk(child, depth + 1)
+    desktop = Atspi.get_desktop(0)
+    for i in range(desktop.get_child_count()):
+        app = desktop.get_child_at_index(i)
+        if app and app.get_process_id() == pid:
+            walk(app, 0)
+    return names
+
+
+def english(s):
+    """Started with --lang en, the program's windows, its information windows,
+    message boxes and dialogs (each found by its English title in the window
+    list) carry no Japanese character in their titles, and the strip still works."""
+    previews = s.start_pack("English", [(16, 16, "#ff0000"), (16, 24, "#00ff00")], lang="en")
+    titles, names = set(), set()
+
+    def look(title, *keys):
+        """Waits for the window title, notes the titles of all the program's windows
+        and, when it can, every text they show; closes it with keys."""
+        s.wait_window(title)
+        ids = run("xdotool", "search", "--onlyvisible", "--pid", s.program.pid).decode().split()
+        titles.update(run("xdotool", "getwindowname", i).decode().strip() for i in ids)
+        if accessible():
+            names.update(accessible_names(s.program.pid))
+        s.key(*keys)
+        s.wait_gone(title)
+
+    s.add(0)
+    s.canvas("the red image in the strip", [RED], outside=previews)
+    s.add(1)
+    look("^Image Height$", "Escape")  # a taller image: the question, cancelled
+    s.menu("h", "a")  # Help, About Quelo
+    look("^About quelo$", "Escape")
+    s.menu("h", "p")  # Pack Properties
+    look("^About the Pack E2E English$", "Escape")
+    s.menu("f", "f")  # File, Open Folder...
+    look("^Open Folder$", "Escape")
+    s.menu("f", "a")  # Save As
+    look("^Save Bitmap$", "Escape")
+    s.menu("f", "n")  # New, with an unsaved strip
+    look(UNSAVED, "Escape")
+    japanese = sorted(t for t in titles if JAPANESE.search(t))
+    if japanese or len(titles) < 6:
+        raise Failure("window titles in English expected, seen: %s" % sorted(titles))
+    if accessible():
+        # Japanese is offered under its own name.
+        japanese = sorted(n for n in names if JAPANESE.search(n) and n != "日本語(J)")
+        expected = {"File", "Exit quelo", "Language", "Takes effect at the next start", "Delete", "Background",
+                    "Change the height? The current images will then be aligned to the top.", "Cancel"}
+        seen = {line for n in names for line in n.splitlines()} | names
+        if japanese or not expected <= seen:
+
+            raise Failure("English texts expected; Japanese: %s; missing: %s" % (japanese, sorted(expected - seen)))
+    else:
+        print("note   english: menus and messages not read (no AT-SPI: gir1.2-atspi-2.0, dbus-run-session)")
+    s.finish(unsaved=True)  # Exit, then &No: the same keys as in Japanese
+
+
 SCENARIOS = {f.__name__: f for f in (dragdrop_save, height_and_drag_out, canvas_reorder, full_strip, open_folder,
-                                     close_unsaved)}
+                                     close_unsaved, english)}
+
 
 
 def docs_shot(s, path):
@@ -460,11 +557,18 @@ def main():
     build = os.path.abspath(sys.argv[1])
     if not os.environ.get("QUELO_E2E_INSIDE"):
         env = {k: v for k, v in os.environ.items() if k != "QT_QPA_PLATFORM"} | {"QUELO_E2E_INSIDE": "1"}
-        return subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, sys.executable] + sys.argv,
+        # A session bus of its own, for the accessibility bus that lets the
+        # English run read the texts of menus and messages.
+        session = []
+        if Atspi is not None and shutil.which("dbus-run-session") and os.path.exists(A11Y_LAUNCHER):
+            session, env["QUELO_E2E_A11Y"] = ["dbus-run-session", "--"], "1"
+        return subprocess.run(session + ["xvfb-run", "-a", "-s", "-screen 0 " + SCREEN, sys.executable] + sys.argv,
                               env=env).returncode
     shot = sys.argv[2:3] == ["--docs-shot"] and os.path.abspath(sys.argv[3])
     jobs = {"docs-shot": lambda s: docs_shot(s, shot)} if shot else {n: SCENARIOS[n] for n in sys.argv[2:] or SCENARIOS}
     wm = shutil.which("openbox") and subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    a11y = accessible() and subprocess.Popen([A11Y_LAUNCHER, "--launch-immediately"], stdout=subprocess.DEVNULL,
+                                             stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     failed = 0
     for name, job in jobs.items():
@@ -480,6 +584,8 @@ def main():
                 s.stop()
     if wm:
         wm.terminate()
+    if a11y:
+        a11y.terminate()
     print("e2e: %d passed, %d failed" % (len(jobs) - failed, failed))
     return 1 if failed else 0
 

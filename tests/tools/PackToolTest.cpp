@@ -205,7 +205,7 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
       {{program, dir.File("nope"), kSampleDefinition, "-o", never}, {"the folder " + dir.File("nope") + " does not exist"}},
       {{kSampleDefinition, kSample, kSampleDefinition, "-o", never}, {"neither a PE nor an ELF program"}},
       {{program, folder, kSampleDefinition, "-o", never},
-       {"cannot decode " + Join(folder, "garbage.psd") + " as a psd image: このファイルはPSD形式ではありません",
+       {"cannot decode " + Join(folder, "garbage.psd") + " as a psd image: This file is not a PSD image",
         "cannot decode " + Join(folder, "cut.psd"),
         "2 image(s) could not be decoded"}},
       {{program, hangul, missingImage, "-o", never}, {"missing.txt:3: the folder " + hangul + " has no file nothere.psd"}},
@@ -222,7 +222,9 @@ TEST_F(PackToolTest, RefusalsWriteNothing) {
   if (!noLinks) {
     cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("link")}, {"is the program"}});
     cases.push_back({{program, kSample, kSampleDefinition, "-o", dir.File("dangling")},
-                     {dir.File("dangling") + ": シンボリックリンク " + dir.File("dangling") + " の指す先 nowhere がありません"}});
+                     {dir.File("dangling") + ": The target nowhere of the symbolic link " + dir.File("dangling") +
+                      " does not exist"}});
+
   }
   for (const auto& [args, messages] : cases) ExpectRefusal(args, messages);
   EXPECT_EQ(test::FileNames(dir.Path()), before);

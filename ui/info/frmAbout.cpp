@@ -49,7 +49,7 @@ const QString frmAbout::kInfoFontFamily = QStringLiteral("Noto Sans Mono CJK JP"
 frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   // Closing the window, with OK or its close box, releases it.
   setAttribute(Qt::WA_DeleteOnClose);
-  setWindowTitle(QStringLiteral("quelo のバージョン情報"));
+  setWindowTitle(tr("quelo のバージョン情報"));
   resize(TwipsToPixels(8415), TwipsToPixels(4230));
 
   picIcon = new PictureBox(this);
@@ -70,7 +70,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   lblVersion->setObjectName(QStringLiteral("lblVersion"));
   lblVersion->setGeometry(TwipsRect(1080, 420, 6000, 240));
 
-  Label1 = new QLabel(QStringLiteral("小さなアイコンを並べてストリップを作る道具 ― quelo 開発チーム"), this);
+  Label1 = new QLabel(tr("小さなアイコンを並べてストリップを作る道具 ― quelo 開発チーム"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(TwipsRect(1080, 660, 7200, 240));
 
@@ -155,18 +155,19 @@ void frmAbout::ShowAppVersion(QWidget* OwnerForm) {
 
 void frmAbout::ShowPackInfo(const clsQueloConfig* Config, QWidget* OwnerForm) {
   if (!Config) {
-    platform::ShowMessage("定義クラスへの参照を渡すことが出来ませんでした");
+    platform::ShowMessage(tr("定義クラスへの参照を渡すことが出来ませんでした").toStdString());
+
     return;
   }
   infoMode_ = 1;
   versionOuterHeight_ = 0;
   txtInfo->show();
-  setWindowTitle(QStringLiteral("パッケージ ") + Q(Config->PackName()) + QStringLiteral(" の情報"));
+  setWindowTitle(tr("パッケージ %1 の情報").arg(Q(Config->PackName())));
   ClearInfo();
-  AddInfoLine(QStringLiteral("[パッケージ名] ") + Q(Config->PackName()));
-  AddInfoLine(QStringLiteral("[ バージョン ] ") + Q(Config->PackVersion()));
-  AddInfoLine(QStringLiteral("[   作成者   ] ") + Q(Config->PackAutherName()));
-  AddInfoLine(QStringLiteral("[  Ｅメール  ] ") + Q(Config->PackAutherEmail()));
+  AddInfoLine(tr("[パッケージ名] ") + Q(Config->PackName()));
+  AddInfoLine(tr("[ バージョン ] ") + Q(Config->PackVersion()));
+  AddInfoLine(tr("[   作成者   ] ") + Q(Config->PackAutherName()));
+  AddInfoLine(tr("[  Ｅメール  ] ") + Q(Config->PackAutherEmail()));
   AddInfoLine(QStringLiteral("[    URL     ] ") + Q(Config->PackAutherUrl()));
   AddInfoLine(QString());
   AddInfoLine(Q(Config->PackDescription()));
@@ -201,47 +202,47 @@ void frmAbout::ShowFileInfo(const std::string& FileName, const clsQueloConfig* C
 void frmAbout::AddConfigInfo(const clsQueloConfig* Config, const std::string& FileName) {
   const int16_t i = Config ? Config->GetIndex(FileName) : int16_t(-1);
   if (i < 0) return;
-  AddInfoTitle(QStringLiteral("パッケージ情報"));
-  AddInfoSet(QStringLiteral("[ ファイル名 ] "), Q(Config->FileName(i)));
-  AddInfoSet(QStringLiteral("[   表示名   ] "), Q(Config->FileTitle(i)));
-  AddInfoSet(QStringLiteral("[  作成者名  ] "), Q(Config->FileAuther(i)));
-  AddInfoSetM(QStringLiteral("[  概要説明  ] "), Q(Config->FileDescription(i)));
-  AddInfoSet(QStringLiteral("[ファイル番号] "), QString::number(i));
+  AddInfoTitle(tr("パッケージ情報"));
+  AddInfoSet(tr("[ ファイル名 ] "), Q(Config->FileName(i)));
+  AddInfoSet(tr("[   表示名   ] "), Q(Config->FileTitle(i)));
+  AddInfoSet(tr("[  作成者名  ] "), Q(Config->FileAuther(i)));
+  AddInfoSetM(tr("[  概要説明  ] "), Q(Config->FileDescription(i)));
+  AddInfoSet(tr("[ファイル番号] "), QString::number(i));
 }
 
 void frmAbout::AddImageInfo(const clsImage* ImageInfo) {
   if (!ImageInfo) return;
-  AddInfoTitle(QStringLiteral("イメージ情報"));
-  AddInfoSet(QStringLiteral("[   表示名   ] "), Q(ImageInfo->Name()));
-  AddInfoSet(QStringLiteral("[     幅     ] "), QString::number(ImageInfo->Width()) + QStringLiteral("pixels"));
-  AddInfoSet(QStringLiteral("[    高さ    ] "), QString::number(ImageInfo->Height()) + QStringLiteral("pixels"));
+  AddInfoTitle(tr("イメージ情報"));
+  AddInfoSet(tr("[   表示名   ] "), Q(ImageInfo->Name()));
+  AddInfoSet(tr("[     幅     ] "), QString::number(ImageInfo->Width()) + QStringLiteral("pixels"));
+  AddInfoSet(tr("[    高さ    ] "), QString::number(ImageInfo->Height()) + QStringLiteral("pixels"));
   // The image counts bytes per pixel; the line says bits, as its word does.
-  AddInfoSet(QStringLiteral("[  ビット数  ] "), QString::number(ImageInfo->BitCount() * 8) + QStringLiteral("bits"));
-  AddInfoSet(QStringLiteral("[ 内部拡張子 ] "), Q(ImageInfo->SourceType()));
-  AddInfoSet(QStringLiteral("[ 読み込み元 ] "), Q(ImageInfo->Source()));
+  AddInfoSet(tr("[  ビット数  ] "), QString::number(ImageInfo->BitCount() * 8) + QStringLiteral("bits"));
+  AddInfoSet(tr("[ 内部拡張子 ] "), Q(ImageInfo->SourceType()));
+  AddInfoSet(tr("[ 読み込み元 ] "), Q(ImageInfo->Source()));
 }
 
 void frmAbout::AddFileInfo(const std::string& FileName) {
-  AddInfoTitle(QStringLiteral("ファイル情報"));
-  AddInfoSet(QStringLiteral("[ ファイル名 ] "), Q(FileName));
+  AddInfoTitle(tr("ファイル情報"));
+  AddInfoSet(tr("[ ファイル名 ] "), Q(FileName));
   QString size;
   try {
     size = QString::number(platform::FileLength(FileName)) + QStringLiteral("bytes");
   } catch (const std::exception&) {
     // Removed or made unreadable since it was loaded: the window still shows the rest.
-    size = QStringLiteral("不明 (ファイルを読み取れません)");
+    size = tr("不明 (ファイルを読み取れません)");
   }
-  AddInfoSet(QStringLiteral("[   サイズ   ] "), size);
+  AddInfoSet(tr("[   サイズ   ] "), size);
 }
 
 void frmAbout::AddSxarFileInfo(const clsExePlusFiles* Sxar, int16_t FileNumber) {
   if (!Sxar || FileNumber < 0) return;
-  AddInfoTitle(QStringLiteral("自己展開書庫内ファイル情報"));
+  AddInfoTitle(tr("自己展開書庫内ファイル情報"));
   // The file the archive was read from: the pack opened, which need not be
   // the running program.
   const std::string archiveFile = Sxar->ArchiveFileName().empty() ? Sxar->ExeFileName() : Sxar->ArchiveFileName();
-  AddInfoLine(QStringLiteral("[書庫ファイル] ") + Q(archiveFile));
-  AddInfoLine(QStringLiteral("[ ファイル名 ] ") + Q(Sxar->FileName(FileNumber)));
+  AddInfoLine(tr("[書庫ファイル] ") + Q(archiveFile));
+  AddInfoLine(tr("[ ファイル名 ] ") + Q(Sxar->FileName(FileNumber)));
   AddInfoLine(kIndent + QStringLiteral("(Index:") + QString::number(FileNumber) + QStringLiteral(" / ") +
               QString::number(Sxar->FileCount() - 1) + QStringLiteral(" Offset:0x") +
               QString::number(Sxar->FileOffset(FileNumber), 16).toUpper() + QStringLiteral(" Size:") +

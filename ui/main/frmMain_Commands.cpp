@@ -1,11 +1,15 @@
 // The menu bar and the preview popup menu, and the commands that act on the strip.
 // Saving, copying, exporting, the background colour and the information
 // windows have their entries here and their commands in their own files.
+#include <QActionGroup>
 #include <QListWidget>
+#include <QLocale>
+
 #include <QMenu>
 #include <QMenuBar>
 
 #include "platform/Platform.h"
+#include "ui/main/Language.h"
 #include "ui/main/PictureBox.h"
 #include "ui/main/frmMain.h"
 
@@ -25,16 +29,16 @@ void frmMain::CreateMenus() {
     return action;
   };
 
-  mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  mnuFile = bar->addMenu(tr("ファイル(&F)"));
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
-  mnuFileNew = entry(mnuFile, "mnuFileNew", QStringLiteral("新規作成(&N)"));
-  mnuFileOpen = entry(mnuFile, "mnuFileOpen", QStringLiteral("開く(&O)..."));
+  mnuFileNew = entry(mnuFile, "mnuFileNew", tr("新規作成(&N)"));
+  mnuFileOpen = entry(mnuFile, "mnuFileOpen", tr("開く(&O)..."));
   mnuFileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  mnuFileOpenFolder = entry(mnuFile, "mnuFileOpenFolder", QStringLiteral("フォルダを開く(&D)..."));
+  mnuFileOpenFolder = entry(mnuFile, "mnuFileOpenFolder", tr("フォルダを開く(&D)..."));
   mnuFileSep1 = separator(mnuFile, "mnuFileSep1");
-  mnuFileSaveAs = entry(mnuFile, "mnuFileSaveAs", QStringLiteral("名前を付けて保存(&A)"));
-  mnuFileSave = entry(mnuFile, "mnuFileSave", QStringLiteral("上書き保存(&S)"));
-  mnuFileCopy = entry(mnuFile, "mnuFileCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuFileSaveAs = entry(mnuFile, "mnuFileSaveAs", tr("名前を付けて保存(&A)"));
+  mnuFileSave = entry(mnuFile, "mnuFileSave", tr("上書き保存(&S)"));
+  mnuFileCopy = entry(mnuFile, "mnuFileCopy", tr("クリップボードにコピー(&C)"));
   mnuFileSep2 = separator(mnuFile, "mnuFileSep2");
   // The recent packs and folders, shown once there are any.
   for (int i = 0; i < 5; ++i) {
@@ -45,7 +49,7 @@ void frmMain::CreateMenus() {
   }
   mnuFileRecentSep = separator(mnuFile, "mnuFileRecentSep");
   mnuFileRecentSep->setVisible(false);
-  mnuFileEnd = entry(mnuFile, "mnuFileEnd", QStringLiteral("quelo の終了(&X)"));
+  mnuFileEnd = entry(mnuFile, "mnuFileEnd", tr("quelo の終了(&X)"));
   // The usual keys of a desktop program, shown beside the entries. Ctrl+C
   // belongs to the Edit menu's copy alone (two entries with one key would both
   // stay silent); a text box with the focus keeps the key for its own copy.
@@ -63,25 +67,48 @@ void frmMain::CreateMenus() {
   // The File menu's copy does what the Edit menu's does.
   connect(mnuFileCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
-  mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+  mnuEdit = bar->addMenu(tr("編集(&E)"));
   mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-  mnuEditBackColor = entry(mnuEdit, "mnuEditBackColor", QStringLiteral("背景色(&B)"));
-  mnuEditCopy = entry(mnuEdit, "mnuEditCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuEditBackColor = entry(mnuEdit, "mnuEditBackColor", tr("背景色(&B)"));
+  mnuEditCopy = entry(mnuEdit, "mnuEditCopy", tr("クリップボードにコピー(&C)"));
   mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   connect(mnuEditBackColor, &QAction::triggered, this, [this] { mnuEditBackColor_Click(); });
   connect(mnuEditCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
-  mnuShow = bar->addMenu(QStringLiteral("表示(&V)"));
+  mnuShow = bar->addMenu(tr("表示(&V)"));
   mnuShow->setObjectName(QStringLiteral("mnuShow"));
-  mnuShowRedraw = entry(mnuShow, "mnuShowRedraw", QStringLiteral("再描画(&R)"));
+  mnuShowRedraw = entry(mnuShow, "mnuShowRedraw", tr("再描画(&R)"));
   connect(mnuShowRedraw, &QAction::triggered, this, [this] { mnuShowRedraw_Click(); });
+  // Every text is set up once, at the start: a new choice shows from the next
+  // start, and the menu says so.
+  QMenu* language = mnuShow->addMenu(tr("言語(&L)"));
+  language->setObjectName(QStringLiteral("mnuShowLanguage"));
+  auto* languages = new QActionGroup(language);
+  QList<std::pair<QString, QString>> choices{{QStringLiteral("system"), tr("システムの言語(&S)")}};
+  // Each language by its own name, so that a user finds theirs whatever the window speaks.
+  for (const QString& code : KnownLanguages())
+    choices.append({code, code == QLatin1String("ja")   ? QStringLiteral("日本語(&J)")
+                          : code == QLatin1String("en") ? QStringLiteral("&English")
+                                                        : QLocale(code).nativeLanguageName()});
+  const QString chosen = LanguageChoice();
+  for (const auto& [code, caption] : choices) {
+    QAction* action = entry(language, "mnuShowLanguageChoice", caption);
+    action->setCheckable(true);
+    action->setData(code);
+    action->setChecked(chosen == code);
+    languages->addAction(action);
+    connect(action, &QAction::triggered, this, [code = code] { SetLanguageChoice(code); });
+  }
+  language->addSeparator();
+  entry(language, "mnuShowLanguageNote", tr("次回の起動から切り替わります"))->setEnabled(false);
 
-  mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+
+  mnuHelp = bar->addMenu(tr("ヘルプ(&H)"));
   mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-  mnuHelpFileInfo = entry(mnuHelp, "mnuHelpFileInfo", QStringLiteral("ファイルのプロパティ(&I)"));
-  mnuHelpPackInfo = entry(mnuHelp, "mnuHelpPackInfo", QStringLiteral("パッケージのプロパティ(&P)"));
+  mnuHelpFileInfo = entry(mnuHelp, "mnuHelpFileInfo", tr("ファイルのプロパティ(&I)"));
+  mnuHelpPackInfo = entry(mnuHelp, "mnuHelpPackInfo", tr("パッケージのプロパティ(&P)"));
   mnuHelpSep2 = separator(mnuHelp, "mnuHelpSep2");
-  mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", QStringLiteral("Quelo のバージョン情報(&A)"));
+  mnuHelpAbout = entry(mnuHelp, "mnuHelpAbout", tr("Quelo のバージョン情報(&A)"));
   connect(mnuHelpFileInfo, &QAction::triggered, this, [this] { mnuHelpFileInfo_Click(); });
   connect(mnuHelpPackInfo, &QAction::triggered, this, [this] { mnuHelpPackInfo_Click(); });
   mnuHelpAbout->setShortcut(QKeySequence(Qt::Key_F1));
@@ -90,18 +117,18 @@ void frmMain::CreateMenus() {
   // Never part of the menu bar: it opens over a preview.
   mnuPopPreviews = new QMenu(QStringLiteral("PopPreviews"), this);
   mnuPopPreviews->setObjectName(QStringLiteral("mnuPopPreviews"));
-  mnuPopPreviewsAddFirst = entry(mnuPopPreviews, "mnuPopPreviewsAddFirst", QStringLiteral("先頭に追加(&F)"));
-  mnuPopPreviewsAddLast = entry(mnuPopPreviews, "mnuPopPreviewsAddLast", QStringLiteral("最後尾に追加(&A)"));
+  mnuPopPreviewsAddFirst = entry(mnuPopPreviews, "mnuPopPreviewsAddFirst", tr("先頭に追加(&F)"));
+  mnuPopPreviewsAddLast = entry(mnuPopPreviews, "mnuPopPreviewsAddLast", tr("最後尾に追加(&A)"));
   mnuPopPreviewsSep1 = separator(mnuPopPreviews, "mnuPopPreviewsSep1");
-  mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", QStringLiteral("エクスポート(&E)"));
-  mnuPopPreviewsCopy = entry(mnuPopPreviews, "mnuPopPreviewsCopy", QStringLiteral("クリップボードにコピー(&C)"));
+  mnuPopPreviewsExport = entry(mnuPopPreviews, "mnuPopPreviewsExport", tr("エクスポート(&E)"));
+  mnuPopPreviewsCopy = entry(mnuPopPreviews, "mnuPopPreviewsCopy", tr("クリップボードにコピー(&C)"));
   connect(mnuPopPreviewsExport, &QAction::triggered, this, [this] { mnuPopPreviewsExport_Click(); });
   connect(mnuPopPreviewsCopy, &QAction::triggered, this, [this] { mnuPopPreviewsCopy_Click(); });
   mnuPopPreviewsSep2 = separator(mnuPopPreviews, "mnuPopPreviewsSep2");
   mnuPopPreviewsPackProperty =
-      entry(mnuPopPreviews, "mnuPopPreviewsPackProperty", QStringLiteral("パッケージのプロパティ(&P)"));
+      entry(mnuPopPreviews, "mnuPopPreviewsPackProperty", tr("パッケージのプロパティ(&P)"));
   mnuPopPreviewsSep3 = separator(mnuPopPreviews, "mnuPopPreviewsSep3");
-  mnuPopPreviewsProperty = entry(mnuPopPreviews, "mnuPopPreviewsProperty", QStringLiteral("プロパティ(&R)"));
+  mnuPopPreviewsProperty = entry(mnuPopPreviews, "mnuPopPreviewsProperty", tr("プロパティ(&R)"));
   // The default entry is shown in bold.
   mnuPopPreviews->setDefaultAction(mnuPopPreviewsAddFirst);
   connect(mnuPopPreviewsAddFirst, &QAction::triggered, this, [this] { mnuPopPreviewsAddFirst_Click(); });

@@ -238,7 +238,10 @@ void frmMain::picMain_MouseDown(Qt::MouseButton Button, int X, int Y) {
     // nor start a drag.
     stripDragArmed_ = false;
     const auto [number, description] = ErrorOf(e);
-    platform::ShowMessage("エラー\r\n" + description + "\r\n" + std::to_string(number));
+    platform::ShowMessage(tr("エラー\r\n%1\r\n%2")
+                              .arg(QString::fromStdString(description), QString::number(number))
+                              .toStdString());
+
   }
 }
 

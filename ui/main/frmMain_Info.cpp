@@ -50,7 +50,10 @@ void frmMain::mnuHelpFileInfo_Click() {
     // The image matches no member of the archive: say so instead of showing
     // half a window.
     window->close();
-    platform::ShowMessage("ファイルのプロパティを表示できませんでした\r\n" + e.UserDescription(),
+    platform::ShowMessage(tr("ファイルのプロパティを表示できませんでした\r\n%1")
+                              .arg(QString::fromStdString(e.UserDescription()))
+                              .toStdString(),
+
                           platform::MsgIcon::Exclamation);
   }
 }

@@ -31,8 +31,8 @@ std::string Utf8(const QString& s) { return s.toUtf8().toStdString(); }
 
 void frmMain::mnuFileOpen_Click() {
   platform::OpenDialogRequest request;
-  request.title = "開く";
-  request.filter = "パックを含むファイル|*|プログラム|*.exe";
+  request.title = tr("開く").toStdString();
+  request.filter = tr("パックを含むファイル|*|プログラム|*.exe").toStdString();
   request.initialFolder = pack_->Kind() == LoadedPack::SourceKind::Folder ? pack_->SourcePath() : AppDir;
   const platform::OpenDialogResult result = platform::Dialogs().OpenFileDialog(request);
   if (result.accepted) OpenPath(result.fileName);
@@ -40,7 +40,7 @@ void frmMain::mnuFileOpen_Click() {
 
 void frmMain::mnuFileOpenFolder_Click() {
   platform::FolderDialogRequest request;
-  request.title = "フォルダを開く";
+  request.title = tr("フォルダを開く").toStdString();
   request.initialFolder = pack_->Kind() == LoadedPack::SourceKind::Folder ? pack_->SourcePath() : AppDir;
   const platform::OpenDialogResult result = platform::Dialogs().FolderDialog(request);
   if (result.accepted) OpenPath(result.fileName);
@@ -50,17 +50,17 @@ std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::s
   const QFileInfo info(QString::fromStdString(path));
   auto pack = std::make_unique<LoadedPack>();
   if (path.empty() || !info.exists()) {
-    *why = "ファイルまたはフォルダが見つかりません。";
+    *why = tr("ファイルまたはフォルダが見つかりません。").toStdString();
   } else if (!info.isReadable()) {
-    *why = "読み込む権限がありません。";
+    *why = tr("読み込む権限がありません。").toStdString();
   } else if (info.isDir()) {
     pack->SetFolder(path);
     if (pack->SourceCount() > 0) return pack;
-    *why = "画像ファイル (*.psd, *.ico, *.png) がありません。";
+    *why = tr("画像ファイル (*.psd, *.ico, *.png) がありません。").toStdString();
   } else if (pack->SetArchive(path)) {
     return pack;
   } else {
-    *why = "パックが付いていないファイルです。";
+    *why = tr("パックが付いていないファイルです。").toStdString();
   }
   return nullptr;
 }
@@ -70,7 +70,9 @@ bool frmMain::OpenPath(const std::string& path, bool askFirst) {
   std::string why;
   std::unique_ptr<LoadedPack> pack = PreparePack(full, &why);
   if (!pack) {
-    platform::ShowMessage(full + "\r\nを開けません。" + why, platform::MsgIcon::Exclamation);
+    platform::ShowMessage(
+        tr("%1\r\nを開けません。%2").arg(QString::fromStdString(full), QString::fromStdString(why)).toStdString(),
+        platform::MsgIcon::Exclamation);
     return false;
   }
   if (askFirst && StripCount() > 0 && !ConfirmEmptyStrip()) return false;
@@ -98,7 +100,8 @@ void frmMain::OpenStartupPack() {
         if (auto last = PreparePack(Utf8(recent.front()), &why)) {
           pack = std::move(last);
         } else {
-          platform::ShowMessage(Utf8(recent.front()) + "\r\nを開けません。" + why, platform::MsgIcon::Exclamation);
+          platform::ShowMessage(tr("%1\r\nを開けません。%2").arg(recent.front(), QString::fromStdString(why)).toStdString(),
+                                platform::MsgIcon::Exclamation);
           ForgetPath(Utf8(recent.front()));
         }
       }
@@ -146,7 +149,9 @@ void frmMain::mnuFileRecent_Click(const QString& path) {
   const QFileInfo info(path);
   if (!info.exists()) {
     // A pack or folder that has gone since: said, and dropped from the list.
-    platform::ShowMessage(Utf8(path) + "\r\nが見つかりません。一覧から削除します。", platform::MsgIcon::Exclamation);
+    platform::ShowMessage(tr("%1\r\nが見つかりません。一覧から削除します。").arg(path).toStdString(),
+                          platform::MsgIcon::Exclamation);
+
     ForgetPath(Utf8(path));
     return;
   }

@@ -68,15 +68,17 @@ bool frmMain::SaveStripBitmap(const std::string& FileName, bool asPng) {
       reason = e.what();
     }
   }
-  platform::ShowMessage("ファイル " + FileName + " に保存できませんでした。\r\n" + reason,
+  platform::ShowMessage(tr("ファイル %1 に保存できませんでした。\r\n%2")
+                            .arg(QString::fromStdString(FileName), QString::fromStdString(reason))
+                            .toStdString(),
                         platform::MsgIcon::Critical);
   return false;
 }
 
 bool frmMain::mnuFileSaveAs_Click() {
   platform::SaveDialogRequest request;
-  request.title = "ビットマップを保存";
-  request.filter = "Windows ビットマップ (.bmp)|*.bmp|全てのファイル|*.*|PNG (.png)|*.png";
+  request.title = tr("ビットマップを保存").toStdString();
+  request.filter = tr("Windows ビットマップ (.bmp)|*.bmp|全てのファイル|*.*|PNG (.png)|*.png").toStdString();
   request.defaultExt = "bmp";
   // The folder last saved to, and the name saved under in this run.
   request.initialFolder = SaveStartFolder(SaveKind::Strip, AppDir);
@@ -105,7 +107,7 @@ bool frmMain::mnuFileSave_Click() {
 void frmMain::StripSaved(const std::string& FileName) {
   RememberSaveFolder(SaveKind::Strip, FileName);
   SetStripChanged(false);
-  ShowProgress(1, 1, "ストリップを " + FileName + " に保存しました");
+  ShowProgress(1, 1, tr("ストリップを %1 に保存しました").arg(QString::fromStdString(FileName)).toStdString());
 }
 
 void frmMain::SetStripChanged(bool changed) {
@@ -128,7 +130,7 @@ bool frmMain::ConfirmDiscardStrip() {
   if (!stripChanged_ || StripCount() == 0) return true;
   platform::MessageBoxRequest request;
   request.title = platform::AppTitle();
-  request.text = "ストリップは保存されていません。保存しますか？";
+  request.text = tr("ストリップは保存されていません。保存しますか？").toStdString();
   request.icon = platform::MsgIcon::Exclamation;
   request.buttons = platform::MsgButtons::YesNoCancel;
   request.defaultButton = platform::MsgResult::Yes;
@@ -167,8 +169,8 @@ void frmMain::mnuPopPreviewsExport_Click() {
   }
   if (fi < 0) {
     platform::MessageBoxRequest request;
-    request.title = "ファイルのエクスポート";
-    request.text = "このファイルは自己解凍書庫から読み込まれたファイルではありません";
+    request.title = tr("ファイルのエクスポート").toStdString();
+    request.text = tr("このファイルは自己解凍書庫から読み込まれたファイルではありません").toStdString();
     request.icon = platform::MsgIcon::Information;
     request.buttons = platform::MsgButtons::Ok;
     platform::Dialogs().MessageBox(request);
@@ -181,8 +183,8 @@ void frmMain::mnuPopPreviewsExport_Click() {
   if (dot != std::string::npos) base.erase(dot);
 
   platform::SaveDialogRequest request;
-  request.title = "エクスポート";
-  request.filter = ext + " ファイル |*." + ext + "|Windows アイコン|*.ico";
+  request.title = tr("エクスポート").toStdString();
+  request.filter = tr("%1 ファイル |*.%1|Windows アイコン|*.ico").arg(QString::fromStdString(ext)).toStdString();
   request.defaultExt = ext;
   request.initialFolder = SaveStartFolder(SaveKind::Export, AppDir);
   request.initialName = base;
@@ -201,7 +203,8 @@ void frmMain::mnuPopPreviewsExport_Click() {
   // After a failure its own message is what the user sees.
   if (!written) return;
   RememberSaveFolder(SaveKind::Export, f);
-  ShowProgress(1, 1, "エクスポート " + f + " に保存されました");
+  ShowProgress(1, 1, tr("エクスポート %1 に保存されました").arg(QString::fromStdString(f)).toStdString());
+
 }
 
 }  // namespace quelo::ui

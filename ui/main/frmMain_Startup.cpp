@@ -158,20 +158,24 @@ void frmMain::CreateControls() {
   auto makeButton = [this](const char* name, const QString& caption, int topTwips) {
     auto* button = new QPushButton(caption, client_);
     button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(TwipsRect(0, topTwips, 615, 375));
+    // A caption longer than the design's (a translation) widens the button to the right.
+    QRect geometry = TwipsRect(0, topTwips, 615, 375);
+    geometry.setWidth(std::max(geometry.width(), button->fontMetrics().horizontalAdvance(caption) + 12));
+    button->setGeometry(geometry);
+
     return button;
   };
-  cmdItemDel = makeButton("cmdItemDel", QStringLiteral("削除"), 360);
+  cmdItemDel = makeButton("cmdItemDel", tr("削除"), 360);
   cmdItemLeft = makeButton("cmdItemLeft", QStringLiteral("←"), 960);
   cmdItemRight = makeButton("cmdItemRight", QStringLiteral("→"), 1440);
   connect(cmdItemDel, &QPushButton::clicked, this, [this] { cmdItemDel_Click(); });
   connect(cmdItemLeft, &QPushButton::clicked, this, [this] { cmdItemLeft_Click(); });
   connect(cmdItemRight, &QPushButton::clicked, this, [this] { cmdItemRight_Click(); });
 
-  fraBackColor = new QGroupBox(QStringLiteral("背景色"), client_);
+  fraBackColor = new QGroupBox(tr("背景色"), client_);
   fraBackColor->setObjectName(QStringLiteral("fraBackColor"));
   fraBackColor->setGeometry(TwipsRect(8280, 360, 1455, 1695));
-  const QString colourNames[3] = {QStringLiteral("赤"), QStringLiteral("緑"), QStringLiteral("青")};
+  const QString colourNames[3] = {tr("赤"), tr("緑"), tr("青")};
   for (int i = 0; i < 3; ++i) {
     lblBackColor[i] = new QLabel(colourNames[i], fraBackColor);
     lblBackColor[i]->setObjectName(QStringLiteral("lblBackColor%1").arg(i));

@@ -59,13 +59,13 @@ void frmMain::DrawEmptyStrip() {
   picMain->CurrentX = 70;
   picMain->CurrentY = h / 5;
   picMain->SetFontBold(true);
-  picMain->Print(QStringLiteral("イメージは登録されていません"));
+  picMain->Print(tr("イメージは登録されていません"));
   picMain->SetFontBold(false);
   picMain->CurrentX = 15;
   picMain->CurrentY = (h / 5) * 3;
   // With nothing to drag from, the way to some images instead.
-  picMain->Print(PackImageCount() > 0 ? QStringLiteral("左側のリストからドラッグアンドドロップで追加できます")
-                                      : QStringLiteral("ファイル → フォルダを開く でアイコンのフォルダを開けます"));
+  picMain->Print(PackImageCount() > 0 ? tr("左側のリストからドラッグアンドドロップで追加できます")
+                                      : tr("ファイル → フォルダを開く でアイコンのフォルダを開けます"));
   picMain->SetAutoRedraw(false);
 }
 
@@ -86,11 +86,12 @@ void frmMain::RedrawStrip(const int16_t& FromPosition) {
     const clsImage& img = PackImage(StripImageIndex(i));
     img.Show(*picMain, x, 0);
     x += img.Width();
-    ShowProgress(count - FromPosition, i - FromPosition + 1, "再描画しています...");
+    ShowProgress(count - FromPosition, i - FromPosition + 1, tr("再描画しています...").toStdString());
   }
   picMain->SetAutoRedraw(false);
   picMain->show();
-  ShowProgress(1, 1, "再描画が終了しました");
+  ShowProgress(1, 1, tr("再描画が終了しました").toStdString());
+
 }
 
 void frmMain::StripItemLeft(int16_t Position, int32_t& Left) const {

@@ -31,9 +31,10 @@ void frmMain::ClearStripSelection() {
 void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
   if (StripCount() >= kMaxStripImages) {
     platform::MessageBoxRequest request;
-    request.title = "イメージ数制限";
-    request.text = "これ以上追加することは出来ません。\r\n追加することの出来るイメージ数は " +
-                   std::to_string(kMaxStripImages) + " に制限されています。";
+    request.title = tr("イメージ数制限").toStdString();
+    request.text = tr("これ以上追加することは出来ません。\r\n追加することの出来るイメージ数は %1 に制限されています。")
+                       .arg(kMaxStripImages)
+                       .toStdString();
     request.icon = platform::MsgIcon::Information;
     platform::Dialogs().MessageBox(request);
     return;
@@ -50,10 +51,12 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
     int32_t height = picMain->height();
     if (img.Height() != height) {
       platform::MessageBoxRequest request;
-      request.title = "イメージの高さ";
-      request.text = "先に追加されたイメージと高さが違います。\r\n現在の高さ\t：" + std::to_string(height) +
-                     "\r\n新しい高さ\t：" + std::to_string(img.Height()) +
-                     "\r\n高さを変更しますか？変更すると現在のイメージは上寄せになります。";
+      request.title = tr("イメージの高さ").toStdString();
+      request.text = tr("先に追加されたイメージと高さが違います。\r\n現在の高さ\t：%1\r\n新しい高さ\t：%2"
+                        "\r\n高さを変更しますか？変更すると現在のイメージは上寄せになります。")
+                         .arg(height)
+                         .arg(img.Height())
+                         .toStdString();
       request.icon = platform::MsgIcon::Question;
       request.buttons = platform::MsgButtons::YesNoCancel;
       request.defaultButton = platform::MsgResult::Cancel;
@@ -142,8 +145,9 @@ bool frmMain::ConfirmEmptyStrip() {
   // A changed strip is offered for saving instead; answered, nothing more is asked.
   if (stripChanged_) return ConfirmDiscardStrip();
   platform::MessageBoxRequest request;
-  request.title = "確認";
-  request.text = "現在選択されているリストは破棄されます。\r\nよろしいですか？";
+  request.title = tr("確認").toStdString();
+  request.text = tr("現在選択されているリストは破棄されます。\r\nよろしいですか？").toStdString();
+
   request.icon = platform::MsgIcon::Question;
   request.buttons = platform::MsgButtons::YesNo;
   request.defaultButton = platform::MsgResult::Yes;
