@@ -53,6 +53,10 @@ class LoadedPack {
   // Images loaded, counted from 1.
   int ImageCount() const { return static_cast<int>(images_.size()); }
   clsImage& Image(int k) const { return *images_.at(static_cast<size_t>(k - 1)); }
+  // The same image as a shared reference: a strip entry keeps it alive (and at
+  // the size it was loaded at) after the pack is reloaded or replaced, since a
+  // reload makes new image objects instead of changing these.
+  std::shared_ptr<clsImage> ImagePtr(int k) const { return images_.at(static_cast<size_t>(k - 1)); }
   int32_t WidestImage() const;
 
   // The window title when the definition names the pack; empty otherwise.
@@ -70,7 +74,7 @@ class LoadedPack {
   std::vector<std::string> folderFiles_;
   clsExePlusFiles archive_;
   clsQueloConfig config_;
-  std::vector<std::unique_ptr<clsImage>> images_;
+  std::vector<std::shared_ptr<clsImage>> images_;
 };
 
 }  // namespace quelo

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,26 @@ TEST(LoadedPackFolder, LoadsEveryImageKindInNameOrderAndSkipsWhatCannotBeShown) 
 
 // Each file is announced before it is read, so a reader's message appears
 // under the status naming its file, even where the status is drawn only now and then.
+TEST(LoadedPackFolder, ReloadMakesNewImagesAndLeavesHeldOnesAsTheyWere) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  if (!Make("/usr/bin/convert -version >/dev/null 2>&1")) GTEST_SKIP() << "no ImageMagick";
+  ASSERT_TRUE(Make("/usr/bin/convert -size 16x12 xc:red -depth 8 -compress RLE PSD:" + dir.File("a.psd")));
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  pack.Load();
+  ASSERT_EQ(pack.ImageCount(), 1);
+  std::shared_ptr<clsImage> held = pack.ImagePtr(1);
+  EXPECT_EQ(held.get(), &pack.Image(1));
+  ASSERT_TRUE(Make("/usr/bin/convert -size 20x8 xc:blue -depth 8 -compress RLE PSD:" + dir.File("a.psd")));
+  pack.Load();
+  ASSERT_EQ(pack.ImageCount(), 1);
+  EXPECT_NE(pack.ImagePtr(1).get(), held.get());
+  EXPECT_EQ(pack.Image(1).Width(), 20);
+  EXPECT_EQ(held->Width(), 16);
+  EXPECT_EQ(held->Pixels().at(0), 255);
+}
+
 TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
   test::RecordingDialogs dialogs;
   test::TempDir dir;
