@@ -33,6 +33,15 @@ class clsImage {
 
   std::string GetFileExt(const std::string& FileName) const;
 
+  // Set before loading. The side of the square every image is fitted into
+  // (keeping its proportions); 0 keeps each image at its own size.
+  void SetIconSize(int32_t Side) { iconSize_ = Side; }
+  int32_t IconSize() const { return iconSize_; }
+  // Set before loading: take what a user's folder of icons may hold besides a
+  // pack's images, icon files of several images (the entry nearest the icon
+  // size is read, at any bit depth) and SVG documents ("SVG", "SVGZ").
+  void SetFolderInputs(bool Allow) { folderInputs_ = Allow; }
+
   uint32_t BackColor() const;
   void SetBackColor(uint32_t Color);
 
@@ -70,6 +79,13 @@ class clsImage {
   // (only for a size those bytes could encode) and unpacks into them.
   bool DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels);
   bool ReadICO();
+  // An icon file of any number of images: picks the entry for iconSize_ and
+  // decodes it (1, 4, 8, 24 or 32 bits, or PNG). start: the file's first byte.
+  bool ReadIcoEntries(int64_t start, int32_t count);
+  bool ReadIcoBitmap();
+  bool ReadSVG();
+  // Scales the decoded pixels into the iconSize_ square.
+  void FitToIconSize();
   bool ReadPNG();
 
   // False, after telling the user, when an image of this size may not be held:
@@ -94,6 +110,8 @@ class clsImage {
   std::vector<uint8_t> pixels_;
   // Set when a decoder filled pixels_ from the image's own data.
   bool decoded_ = false;
+  int32_t iconSize_ = 0;
+  bool folderInputs_ = false;
   // The file or array being read; open only while a load runs.
   ByteSource bytes_;
 };

@@ -50,7 +50,7 @@ int32_t Percent(int32_t total, int32_t current) {
 }  // namespace
 
 const std::vector<std::string>& LoadedPack::ImageExtensions() {
-  static const std::vector<std::string> extensions = {"psd", "ico", "png"};
+  static const std::vector<std::string> extensions = {"psd", "ico", "png", "svg", "svgz"};
   return extensions;
 }
 
@@ -171,6 +171,10 @@ bool LoadedPack::LoadImage(const std::string& source, const std::string& name, i
   // A decoder's message names the image: a member by its name in the pack (the
   // program's path would not tell which), a loose file by its full path.
   if (kind_ == SourceKind::Archive) img->SetName(name);
+  img->SetIconSize(iconSize_);
+  // A user's folder may hold icon files of several sizes and SVG documents; a
+  // pack promises one image per icon file.
+  img->SetFolderInputs(kind_ == SourceKind::Folder);
   try {
     if (!img->LoadFile(source, img->GetFileExt(name), offset)) return false;
   } catch (const std::exception&) {
