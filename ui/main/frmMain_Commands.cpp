@@ -75,6 +75,7 @@ void frmMain::CreateMenus() {
   mnuShow->setObjectName(QStringLiteral("mnuShow"));
   mnuShowRedraw = entry(mnuShow, "mnuShowRedraw", QStringLiteral("再描画(&R)"));
   connect(mnuShowRedraw, &QAction::triggered, this, [this] { mnuShowRedraw_Click(); });
+  CreateIconSizeMenu();
 
   mnuHelp = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
   mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

@@ -49,6 +49,7 @@ void frmMain::mnuFileOpenFolder_Click() {
 std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::string* why) const {
   const QFileInfo info(QString::fromStdString(path));
   auto pack = std::make_unique<LoadedPack>();
+  pack->SetIconSize(IconSizeSetting());
   if (path.empty() || !info.exists()) {
     *why = "ファイルまたはフォルダが見つかりません。";
   } else if (!info.isReadable()) {
@@ -56,7 +57,7 @@ std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::s
   } else if (info.isDir()) {
     pack->SetFolder(path);
     if (pack->SourceCount() > 0) return pack;
-    *why = "画像ファイル (*.psd, *.ico, *.png) がありません。";
+    *why = "画像ファイル (*.psd, *.ico, *.png, *.svg) がありません。";
   } else if (pack->SetArchive(path)) {
     return pack;
   } else {
@@ -83,6 +84,7 @@ bool frmMain::OpenPath(const std::string& path, bool askFirst) {
 
 void frmMain::OpenStartupPack() {
   auto pack = std::make_unique<LoadedPack>();
+  pack->SetIconSize(IconSizeSetting());
   if (!pack->SetArchive(platform::ExeFileName())) {
     pack->SetFolder(AppDir);
     // Nothing of its own, as the installed program: the most recent pack,
