@@ -203,7 +203,9 @@ bool InflateGzip(const uint8_t* data, size_t size, size_t limit, std::vector<uin
   if (i + 8 > size || size - i - 8 > static_cast<size_t>(INT32_MAX)) return false;
   int length = 0;
   allocationLimit = limit;
-  char* p = stbi_zlib_decode_noheader_malloc(reinterpret_cast<const char*>(data + i), static_cast<int>(size - i - 8),
+  // The trailer goes in too: the inflater reads ahead a little past the end of
+  // the deflate data and would take a stream without those bytes for cut short.
+  char* p = stbi_zlib_decode_noheader_malloc(reinterpret_cast<const char*>(data + i), static_cast<int>(size - i),
                                              &length);
   allocationLimit = 0;
   if (!p) return false;

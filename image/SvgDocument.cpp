@@ -19,6 +19,7 @@ struct Node {
   int32_t firstChild = -1;
   int32_t nextSibling = -1;
   int32_t ref = -1;  // the element a <use> copies
+  bool hidden = false;  // drawn only through a <use>: <defs>, <symbol>
 };
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -86,6 +87,7 @@ class Scanner {
     if (nodes_.size() >= static_cast<size_t>(kMaxSvgElements)) return SvgProblem::TooManyElements;
     const int32_t index = static_cast<int32_t>(nodes_.size());
     nodes_.emplace_back();
+    nodes_.back().hidden = local == "defs" || local == "symbol";
     if (open_.empty()) {
       roots_.push_back(index);
     } else {
@@ -182,8 +184,9 @@ class Scanner {
         }
         // Everything it depends on is weighed now (or on the stack: a loop).
         int64_t w = 1;
-        for (int32_t c = node.firstChild; c >= 0; c = nodes_[static_cast<size_t>(c)].nextSibling)
-          w += weight[static_cast<size_t>(c)];
+        for (int32_t c = node.firstChild; c >= 0; c = nodes_[static_cast<size_t>(c)].nextSibling) {
+          if (!nodes_[static_cast<size_t>(c)].hidden) w += weight[static_cast<size_t>(c)];
+        }
         if (node.ref >= 0) {
           if (state[static_cast<size_t>(node.ref)] != 2) return SvgProblem::ReferenceLoop;
           w += weight[static_cast<size_t>(node.ref)];
