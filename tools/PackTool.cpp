@@ -4,10 +4,12 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
+#include "image/IconScale.h"
 #include "image/PsdWriter.h"
 #include "image/clsImage.h"
 #include "platform/Platform.h"
@@ -21,7 +23,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quelo-pack EXE FOLDER DEFINITION.txt -o OUT   build a pack executable\n"
+    "usage: quelo-pack EXE FOLDER DEFINITION.txt -o OUT [--size N]\n"
+    "                                                     build a pack executable; --size N stores every\n"
+    "                                                     image at N x N (N 1 to 256), SVG and icons of\n"
+    "                                                     several images included\n"
     "       quelo-pack --list PACK                        list the members of a pack\n"
     "       quelo-pack --extract PACK FOLDER              write the members of a pack to FOLDER\n";
 
@@ -40,7 +45,7 @@ class ToolDialogs final : public platform::IDialogs {
   platform::MsgResult MessageBox(const platform::MessageBoxRequest& request) override {
     std::string text = request.text;
     for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, " ");
-    err_ << "quelo-pack: " << subject_ << ": " << text << '\n';
+    if (!quiet_) err_ << "quelo-pack: " << subject_ << ": " << text << '\n';
     ++count_;
     return request.defaultButton;
   }
@@ -49,11 +54,15 @@ class ToolDialogs final : public platform::IDialogs {
 
   void SetSubject(const std::string& subject) { subject_ = subject; }
   int Count() const { return count_; }
+  // While quiet, messages are counted but not written: a first reading that a
+  // second one may replace.
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
 
  private:
   std::ostream& err_;
   std::string subject_;
   int count_ = 0;
+  bool quiet_ = false;
 };
 
 int Refuse(std::ostream& err, const std::string& message) {
@@ -72,7 +81,18 @@ std::string ImageType(const std::string& name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return {};
   const std::string ext = LowerAscii(name.substr(dot + 1));
-  return ext == "psd" || ext == "png" || ext == "ico" || ext == "icon" ? ext : std::string();
+  return ext == "psd" || ext == "png" || ext == "ico" || ext == "icon" || ext == "svg" || ext == "svgz"
+             ? ext
+             : std::string();
+}
+
+// Why an image has no size of its own that a pack can hold (an SVG document,
+// an icon of several images), or empty.
+std::string NeedsSize(const std::string& type, const std::vector<uint8_t>& bytes) {
+  if (type == "svg" || type == "svgz") return "an SVG document has no pixel size a pack can store";
+  if ((type == "ico" || type == "icon") && bytes.size() >= 6 && (bytes[4] | bytes[5] << 8) > 1)
+    return "the icon holds " + std::to_string(bytes[4] | bytes[5] << 8) + " images";
+  return {};
 }
 
 // True for an image that quelo reads only since it reads PNG data: a PNG
@@ -153,7 +173,7 @@ std::string StoredAs(const std::string& pack, const Member& m, uint64_t length, 
 }  // namespace
 
 int BuildPack(const std::string& exe, const std::string& folder, const std::string& definition,
-              const std::string& outFile, std::ostream& out, std::ostream& err) {
+              const std::string& outFile, std::ostream& out, std::ostream& err, int32_t iconSize) {
   std::error_code ec;
   const auto P = platform::FsPath;
   if (!fs::exists(P(exe), ec)) return Refuse(err, "the program " + exe + " does not exist");
@@ -244,11 +264,36 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     std::vector<uint8_t> bytes;
     if (ec || size > INT32_MAX || !ReadRange(path, 0, size, bytes)) return Refuse(err, "cannot read " + path);
     dialogs.SetSubject(path);
-    const int shown = dialogs.Count();
-    clsImage image;
-    const bool loaded = image.LoadByteArray(bytes, ImageType(name));
-    if (!loaded || dialogs.Count() != shown || image.Width() <= 0 || image.Height() <= 0 ||
-        (image.BitCount() != 3 && image.BitCount() != 4)) {
+    int shown = dialogs.Count();
+    const std::string needsSize = NeedsSize(ImageType(name), bytes);
+    if (iconSize <= 0 && !needsSize.empty()) {
+      err << "quelo-pack: " << path << ": " << needsSize << "; give --size N to store it at N x N pixels\n";
+      ++undecodable;
+      continue;
+    }
+    auto image = std::make_unique<clsImage>();
+    dialogs.SetQuiet(iconSize > 0);
+    bool loaded = needsSize.empty() && image->LoadByteArray(bytes, ImageType(name));
+    dialogs.SetQuiet(false);
+    // With --size, an image is stored as it lies only when the pack reader
+    // takes it and it is already at that size; anything else is decoded the
+    // way a folder is shown (any icon entry, SVG) and stored as a PSD.
+    bool resized = false;
+    if (iconSize > 0) {
+      int32_t w = 0, h = 0;
+      if (loaded && dialogs.Count() == shown && image->HasPixels())
+        FitIconSize(image->Width(), image->Height(), iconSize, w, h);
+      if (!loaded || dialogs.Count() != shown || !image->HasPixels() || w != image->Width() || h != image->Height()) {
+        image = std::make_unique<clsImage>();
+        image->SetFolderInputs(true);
+        image->SetIconSize(iconSize);
+        shown = dialogs.Count();
+        loaded = image->LoadByteArray(bytes, ImageType(name));
+        resized = true;
+      }
+    }
+    if (!loaded || dialogs.Count() != shown || image->Width() <= 0 || image->Height() <= 0 ||
+        (image->BitCount() != 3 && image->BitCount() != 4)) {
       err << "quelo-pack: cannot decode " << path << " as a " << ImageType(name) << " image\n";
       ++undecodable;
       continue;
@@ -256,10 +301,12 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     // What quelo's pack reader takes as it lies is stored byte for byte; PNG
     // data becomes an RGBA PSD with the same pixels.
     std::string member = name;
-    if (NeedsConverting(ImageType(name), bytes)) {
+    if (resized || NeedsConverting(ImageType(name), bytes)) {
       member = PsdName(name);
-      bytes = EncodePsd(image.Width(), image.Height(), image.BitCount(), image.Pixels());
-      notes.push_back("note: " + name + " -> " + member + " (PSD, PackBits)");
+      bytes = EncodePsd(image->Width(), image->Height(), image->BitCount(), image->Pixels());
+      notes.push_back("note: " + name + " -> " + member + " (PSD, PackBits" +
+                      (resized ? ", " + std::to_string(image->Width()) + "x" + std::to_string(image->Height()) : "") +
+                      ")");
       for (PackDefinition::File& file : source.Definition.Files)
         if (file.FileName == name) file.FileName = member;
     }
@@ -349,14 +396,24 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
   } else {
     std::vector<std::string> positional;
     std::string outFile;
+    int32_t size = 0;
     bool bad = false;
     for (size_t i = 0; i < args.size(); ++i) {
-      if (args[i] == "-o" && i + 1 < args.size() && outFile.empty()) outFile = args[++i];
+      if (args[i] == "-o" && i + 1 < args.size() && outFile.empty()) {
+        outFile = args[++i];
+      } else if (args[i] == "--size" && i + 1 < args.size() && size == 0) {
+        const std::string& n = args[++i];
+        size = n.size() <= 3 && !n.empty() && n.find_first_not_of("0123456789") == std::string::npos ? std::stoi(n) : -1;
+        if (size < 1 || size > 256) {
+          err << "quelo-pack: --size takes a number of pixels from 1 to 256, not " << n << '\n';
+          return kExitUsage;
+        }
+      }
       else if (!args[i].empty() && args[i][0] == '-') bad = true;
       else positional.push_back(args[i]);
     }
     if (!bad && positional.size() == 3 && !outFile.empty())
-      return BuildPack(positional[0], positional[1], positional[2], outFile, out, err);
+      return BuildPack(positional[0], positional[1], positional[2], outFile, out, err, size);
   }
   err << kUsage;
   return kExitUsage;
