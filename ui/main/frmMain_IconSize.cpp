@@ -58,7 +58,10 @@ void frmMain::mnuShowIconSize_Click(int32_t side) {
   if (pack_->Kind() == LoadedPack::SourceKind::Folder) {
     pack->SetFolder(pack_->SourcePath());
   } else if (!pack->SetArchive(pack_->SourcePath())) {
-    platform::ShowMessage(pack_->SourcePath() + "\r\nを開けません。" + "パックが付いていないファイルです。",
+    // The file lost its pack since it was opened: the pack shown stays.
+    platform::ShowMessage(tr("%1\r\nを開けません。パックが付いていないファイルです。")
+                              .arg(QString::fromStdString(pack_->SourcePath()))
+                              .toStdString(),
                           platform::MsgIcon::Exclamation);
     return;
   }

@@ -57,7 +57,7 @@ std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::s
   } else if (info.isDir()) {
     pack->SetFolder(path);
     if (pack->SourceCount() > 0) return pack;
-    *why = "画像ファイル (*.psd, *.ico, *.png, *.svg) がありません。";
+    *why = "画像ファイル (*.psd, *.ico, *.png) がありません。";
   } else if (pack->SetArchive(path)) {
     return pack;
   } else {

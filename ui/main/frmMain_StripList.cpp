@@ -24,7 +24,9 @@ int16_t frmMain::StripImageIndex(int Position) const {
 }
 
 clsImage& frmMain::StripImage(int Position) const {
-  return *lstImages->item(Position)->data(kStripImageRole).value<std::shared_ptr<clsImage>>();
+  const auto held = lstImages->item(Position)->data(kStripImageRole).value<std::shared_ptr<clsImage>>();
+  // A line without its own image names one of the pack, which checks the index.
+  return held ? *held : PackImage(StripImageIndex(Position));
 }
 
 int frmMain::SelectedStripPosition() const {
