@@ -49,6 +49,20 @@ class ISvgRenderer {
                         int32_t& height, std::vector<uint8_t>& rgba) = 0;
 };
 
+// One document read and drawn: the picture, or the message that refuses it.
+struct SvgPicture {
+  std::string problem;  // in the user's language; empty when drawn
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> rgba;
+};
+
+// Unpacks (gzip), checks and draws the bytes of an *.svg or *.svgz file with the
+// installed renderer, fitted into side (0: the document's own size, capped).
+// Touches nothing shared but the renderer, so a loader may draw several
+// documents at once on threads of its own.
+SvgPicture DrawSvgDocument(const uint8_t* data, size_t size, int32_t side);
+
 // The renderer SVG files go through; nullptr (the default) refuses them.
 void SetSvgRenderer(ISvgRenderer* renderer);
 ISvgRenderer* InstalledSvgRenderer();

@@ -6,48 +6,74 @@
 
 namespace quelo {
 
+SvgPicture DrawSvgDocument(const uint8_t* data, size_t size, int32_t side) {
+  SvgPicture picture;
+  if (size > kMaxSvgBytes) {
+    picture.problem = SvgProblemText(SvgProblem::TooLarge);
+    return picture;
+  }
+  std::vector<uint8_t> document;
+  if (size >= 2 && data[0] == 0x1F && data[1] == 0x8B) {
+    if (!InflateGzip(data, size, kMaxSvgBytes, document)) {
+      picture.problem = platform::Tr("image", "この SVGZ ファイルは壊れているか大きすぎるため読み込めません");
+      return picture;
+    }
+  } else {
+    document.assign(data, data + size);
+  }
+  const SvgProblem problem = CheckSvgDocument(document.data(), document.size());
+  if (problem != SvgProblem::None) {
+    picture.problem = SvgProblemText(problem);
+    return picture;
+  }
+  ISvgRenderer* renderer = InstalledSvgRenderer();
+  if (!renderer) {
+    picture.problem = platform::Tr("image", "SVG 文書を描く機能がないため読み込めません");
+    return picture;
+  }
+  int32_t w = 0, h = 0;
+  std::vector<uint8_t> rgba;
+  switch (renderer->Render(document, side, kMaxSvgOwnSide, w, h, rgba)) {
+    case ISvgRenderer::Result::Drawn: break;
+    case ISvgRenderer::Result::TooLarge: picture.problem = SvgProblemText(SvgProblem::TooLarge); return picture;
+    case ISvgRenderer::Result::Invalid:
+      picture.problem = platform::Tr("image", "この SVG 文書は壊れているため読み込めません");
+      return picture;
+  }
+  if (w < 1 || h < 1 || rgba.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * 4) {
+    picture.problem = platform::Tr("image", "この SVG 文書は壊れているため読み込めません");
+    return picture;
+  }
+  picture.width = w;
+  picture.height = h;
+  picture.rgba.swap(rgba);
+  return picture;
+}
+
 bool clsImage::ReadSVG() {
   ByteSource& in = bytes_;
   const int64_t size = in.Remaining();
   if (size > static_cast<int64_t>(kMaxSvgBytes)) {
-    ShowImageMessage(SvgProblemText(SvgProblem::TooLarge));
-    return true;
+    SvgPicture refused;
+    refused.problem = SvgProblemText(SvgProblem::TooLarge);
+    return AdoptSvg(std::move(refused));
   }
   const uint8_t* p = in.ReadSpan(static_cast<size_t>(size));
   if (!p) return false;
-  std::vector<uint8_t> document;
-  if (size >= 2 && p[0] == 0x1F && p[1] == 0x8B) {
-    if (!InflateGzip(p, static_cast<size_t>(size), kMaxSvgBytes, document)) {
-      ShowImageMessage(platform::Tr("image", "この SVGZ ファイルは壊れているか大きすぎるため読み込めません"));
-      return true;
-    }
-  } else {
-    document.assign(p, p + size);
-  }
-  const SvgProblem problem = CheckSvgDocument(document.data(), document.size());
-  if (problem != SvgProblem::None) {
-    ShowImageMessage(SvgProblemText(problem));
+  return AdoptSvg(DrawSvgDocument(p, static_cast<size_t>(size), iconSize_));
+}
+
+bool clsImage::AdoptSvg(SvgPicture&& picture) {
+  if (!picture.problem.empty()) {
+    ShowImageMessage(picture.problem);
     return true;
   }
-  ISvgRenderer* renderer = InstalledSvgRenderer();
-  if (!renderer) {
-    ShowImageMessage(platform::Tr("image", "SVG 文書を描く機能がないため読み込めません"));
-    return true;
-  }
-  int32_t w = 0, h = 0;
-  std::vector<uint8_t> rgba;
-  switch (renderer->Render(document, iconSize_, kMaxSvgOwnSide, w, h, rgba)) {
-    case ISvgRenderer::Result::Drawn: break;
-    case ISvgRenderer::Result::TooLarge: ShowImageMessage(SvgProblemText(SvgProblem::TooLarge)); return true;
-    case ISvgRenderer::Result::Invalid:
-      ShowImageMessage(platform::Tr("image", "この SVG 文書は壊れているため読み込めません"));
-      return true;
-  }
-  if (w < 1 || h < 1 || rgba.size() != static_cast<size_t>(w) * static_cast<size_t>(h) * 4) return true;
-  width_ = w;
-  height_ = h;
+  // Unreadable: skipped without a word, as a file that can't be opened is.
+  if (picture.width < 1 || picture.height < 1) return true;
+  width_ = picture.width;
+  height_ = picture.height;
   bitCount_ = 4;
-  pixels_.swap(rgba);
+  pixels_.swap(picture.rgba);
   decoded_ = true;
   return true;
 }

@@ -47,6 +47,15 @@ bool clsImage::LoadByteArray(const std::vector<uint8_t>& Data, const std::string
   return result;
 }
 
+bool clsImage::LoadSvgPicture(const std::string& FileName, SvgPicture&& Picture) {
+  sourceKind_ = kSourceFile;
+  source_ = FileName;
+  sourceOffset_ = 1;
+  sourceType_ = "SVG";
+  decoded_ = false;
+  return AdoptSvg(std::move(Picture));
+}
+
 bool clsImage::LoadByType(const std::string& Type) {
   const std::string t = UpperAscii(Type);
   bool (clsImage::*decoder)() = nullptr;

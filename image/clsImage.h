@@ -10,6 +10,7 @@
 
 #include "image/ByteSource.h"
 #include "image/Surface.h"
+#include "image/SvgDocument.h"
 
 namespace quelo {
 
@@ -30,6 +31,9 @@ class clsImage {
   bool LoadFile(const std::string& FileName, const std::string& DataType = std::string(),
                 int32_t Offset = 1);
   bool LoadByteArray(const std::vector<uint8_t>& Data, const std::string& DataType);
+  // Takes an SVG file drawn beforehand (DrawSvgDocument, perhaps on another
+  // thread): its pixels, or its refusal told as a load would tell it.
+  bool LoadSvgPicture(const std::string& FileName, SvgPicture&& Picture);
 
   std::string GetFileExt(const std::string& FileName) const;
 
@@ -84,6 +88,7 @@ class clsImage {
   bool ReadIcoEntries(int64_t start, int32_t count);
   bool ReadIcoBitmap();
   bool ReadSVG();
+  bool AdoptSvg(SvgPicture&& picture);
   // Scales the decoded pixels into the iconSize_ square.
   void FitToIconSize();
   bool ReadPNG();

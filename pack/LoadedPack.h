@@ -73,6 +73,8 @@ class LoadedPack {
   void LoadDefinition();
   // Loads one image; false when it is refused or holds no pixels.
   bool LoadImage(const std::string& source, const std::string& name, int32_t offset);
+  // Keeps a loaded image under its display name; false when it holds no pixels.
+  bool Keep(std::shared_ptr<clsImage> img, const std::string& name);
 
   SourceKind kind_ = SourceKind::None;
   std::string source_;

@@ -2,12 +2,15 @@
 // Pillow, an archive appended to this test program, and the sources refused.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/PackWriters.h"
+#include "image/SvgDocument.h"
 #include "pack/LoadedPack.h"
 #include "platform/Platform.h"
 #include "support/PsdWriter.h"
@@ -102,6 +105,95 @@ TEST(LoadedPackFolder, ReloadMakesNewImagesAndLeavesHeldOnesAsTheyWere) {
   EXPECT_EQ(pack.Image(1).Width(), 20);
   EXPECT_EQ(held->Width(), 16);
   EXPECT_EQ(held->Pixels().at(0), 255);
+}
+
+// A fake renderer: a square of the size asked for, its grey level read from
+// the document's <title>; documents without one are "Invalid".
+class GreyRenderer final : public ISvgRenderer {
+ public:
+  Result Render(const std::vector<uint8_t>& document, int32_t side, int32_t, int32_t& width, int32_t& height,
+                std::vector<uint8_t>& rgba) override {
+    const std::string text(document.begin(), document.end());
+    const size_t t = text.find("<title>");
+    if (t == std::string::npos) return Result::Invalid;
+    const int grey = std::atoi(text.c_str() + t + 7);
+    width = height = side > 0 ? side : 48;
+    rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, static_cast<uint8_t>(grey));
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+    ++calls;
+    return Result::Drawn;
+  }
+  std::atomic<int> calls{0};
+};
+
+// SVG documents between other images, drawn ahead on other threads: every
+// image in name order with its own pixels, each refusal told once, in order,
+// naming its file, and the status line at that file when it is told.
+TEST(LoadedPackFolder, SvgDocumentsKeepTheirOrderAndMessages) {
+  std::string status;
+  std::vector<std::string> statusAtMessage;
+  struct Watch : test::RecordingDialogs {
+    std::string* status;
+    std::vector<std::string>* seen;
+    platform::MsgResult MessageBox(const platform::MessageBoxRequest& r) override {
+      seen->push_back(*status);
+      return RecordingDialogs::MessageBox(r);
+    }
+  } dialogs;
+  dialogs.status = &status;
+  dialogs.seen = &statusAtMessage;
+  test::TempDir dir;
+  GreyRenderer renderer;
+  SetSvgRenderer(&renderer);
+  std::vector<std::string> expected;
+  for (int k = 0; k < 150; ++k) {
+    char name[32];
+    if (k % 10 == 3) {
+      std::snprintf(name, sizeof name, "%03d.psd", k);
+      test::WriteAll(dir.File(name), test::MakePsd(5, 5, 3, std::vector<uint8_t>(75, 7)));
+    } else if (k % 50 == 7) {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<!DOCTYPE svg [<!ENTITY a 'b'>]><svg/>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+      continue;  // refused: not among the images
+    } else if (k % 50 == 9) {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<svg/>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+      continue;
+    } else {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<svg><title>" + std::to_string(k) + "</title></svg>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+    }
+    expected.push_back(name);
+  }
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  pack.SetIconSize(16);
+  pack.Load([&](int32_t, int32_t, const std::string& text) { status = text; });
+  SetSvgRenderer(nullptr);
+  ASSERT_EQ(pack.ImageCount(), static_cast<int>(expected.size()));
+  for (int k = 1; k <= pack.ImageCount(); ++k) {
+    const std::string& name = expected[static_cast<size_t>(k - 1)];
+    EXPECT_EQ(pack.Image(k).Name(), name);
+    if (name.find(".svg") != std::string::npos) {
+      EXPECT_EQ(pack.Image(k).Width(), 16) << name;
+      EXPECT_EQ(pack.Image(k).Pixels()[0], std::atoi(name.c_str()) & 0xFF) << name;
+    } else {
+      EXPECT_EQ(pack.Image(k).Width(), 16) << name;  // the 5 x 5 PSD enlarged
+    }
+  }
+  const std::vector<std::string> texts = dialogs.Texts();
+  ASSERT_EQ(texts.size(), 6u);
+  const char* refused[] = {"007.svg", "009.svg", "057.svg", "059.svg", "107.svg", "109.svg"};
+  for (size_t m = 0; m < 6; ++m) {
+    EXPECT_NE(texts[m].find(dir.File(refused[m])), std::string::npos) << texts[m];
+    EXPECT_NE(texts[m].find(m % 2 == 0 ? "エンティティ" : "壊れている"), std::string::npos) << texts[m];
+    ASSERT_LT(m, statusAtMessage.size());
+    EXPECT_EQ(statusAtMessage[m], std::string("ファイルを読み込んでいます... ") + refused[m]);
+  }
+  EXPECT_EQ(renderer.calls, 150 - 15 - 6);
 }
 
 TEST(LoadedPackFolder, StatusNamesTheFileAMessageIsAbout) {
