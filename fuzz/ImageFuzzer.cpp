@@ -1,4 +1,5 @@
-// One image decoder (QUELO_FUZZ_TYPE: "PSD", "PNG" or "ICO") through LoadByteArray, and
+// One image decoder (QUELO_FUZZ_TYPE: "PSD", "PNG" or "ICO"; with
+// QUELO_FUZZ_ICON_SIZE, read as a user's folder is, fitted into that square) through LoadByteArray, and
 // the same bytes through LoadFile behind a few bytes of something else, as a
 // member lies inside the executable: both byte sources must give the same image
 // and the same messages.
@@ -12,6 +13,14 @@ using namespace quelo;
 
 namespace {
 constexpr size_t kPrefix = 7;
+
+void Prepare(clsImage& image) {
+  image.SetName("member");
+#ifdef QUELO_FUZZ_ICON_SIZE
+  image.SetFolderInputs(true);
+  image.SetIconSize(QUELO_FUZZ_ICON_SIZE);
+#endif
+}
 
 void CheckShape(const clsImage& image, const char* how) {
   const size_t expected =
@@ -27,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
   // Messages name the image: the same name for both loads.
   clsImage fromMemory;
-  fromMemory.SetName("member");
+  Prepare(fromMemory);
   const bool memoryResult = fromMemory.LoadByteArray(bytes, QUELO_FUZZ_TYPE);
   CheckShape(fromMemory, "from memory");
   const std::vector<std::string> memoryTexts = dialogs.texts;
@@ -38,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string file = fuzz::ScratchDir() + "member";
   fuzz::WriteFile(file, member.data(), member.size());
   clsImage fromFile;
-  fromFile.SetName("member");
+  Prepare(fromFile);
   const bool fileResult = fromFile.LoadFile(file, QUELO_FUZZ_TYPE, static_cast<int32_t>(kPrefix + 1));
   CheckShape(fromFile, "from a file");
 

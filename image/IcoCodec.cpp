@@ -1,6 +1,8 @@
-// Windows icons: the reader takes one image stored right behind the directory,
-// 32-bit (the kind this program writes) or PNG data (the large entries of
-// current icons); the writer makes the 32-bit kind.
+// Windows icons: a pack's icon holds one image stored right behind the
+// directory, 32-bit (the kind this program writes) or PNG data (the large
+// entries of current icons); an icon in a user's folder may hold several, of
+// any bit depth Windows writes. The writer makes the 32-bit kind.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/ReplacingFile.h"
@@ -36,6 +38,7 @@ bool clsImage::ReadICO() {
   in.ReadIntegerLE();  // type
   const int32_t imageCount = in.ReadIntegerLE();
   if (in.Failed()) return false;
+  if (folderInputs_) return ReadIcoEntries(in.GetPosition() - 6, imageCount);
   if (imageCount != 1) {
     ShowImageMessage(platform::Tr("image", "このアイコンファイルには複数のイメージが格納されているため読み込めません"));
     return true;
@@ -90,6 +93,127 @@ bool clsImage::ReadICO() {
   width_ = W;
   height_ = height;
   bitCount_ = static_cast<int16_t>(B / 8);
+  pixels_.swap(pixels);
+  decoded_ = true;
+  return true;
+}
+
+bool clsImage::ReadIcoEntries(int64_t start, int32_t count) {
+  ByteSource& in = bytes_;
+  if (count < 1 || count * int64_t{16} > in.Remaining()) return false;
+  struct Entry {
+    int32_t side;
+    int32_t bits;
+    int64_t offset;
+  };
+  std::vector<Entry> entries;
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t w = in.ReadByte();
+    const int32_t h = in.ReadByte();
+    in.ReadByte();  // colour count
+    in.ReadByte();  // reserved
+    in.ReadIntegerLE();  // planes
+    const int32_t bits = in.ReadIntegerLE() & 0xFFFF;
+    in.ReadLongLE();  // bytes in resource
+    const uint32_t offset = static_cast<uint32_t>(in.ReadLongLE());
+    if (in.Failed()) return false;
+    // 0 stands for 256; an entry without a bit count is usually PNG data, 32-bit.
+    entries.push_back({std::max(w == 0 ? 256 : w, h == 0 ? 256 : h), bits == 0 ? 32 : bits, int64_t{offset}});
+  }
+  // The entry of the icon size; otherwise the nearest larger one, then the
+  // nearest smaller one; with no icon size the largest. The deepest colours win a tie.
+  const int32_t want = iconSize_ > 0 ? iconSize_ : 256;
+  auto better = [&](const Entry& a, const Entry& b) {  // a before b?
+    const bool aLarger = a.side >= want, bLarger = b.side >= want;
+    if (a.side != b.side) {
+      if (iconSize_ <= 0) return a.side > b.side;
+      if (aLarger != bLarger) return aLarger;
+      return aLarger ? a.side < b.side : a.side > b.side;
+    }
+    return a.bits > b.bits;
+  };
+  const Entry chosen = *std::min_element(entries.begin(), entries.end(), better);
+  in.SetPosition(start + chosen.offset);
+  const int32_t signature = in.ReadLongLE();
+  if (in.Failed()) return false;
+  in.SetPosition(start + chosen.offset);
+  return signature == kPngSignatureStart ? ReadPNG() : ReadIcoBitmap();
+}
+
+bool clsImage::ReadIcoBitmap() {
+  ByteSource& in = bytes_;
+  const int64_t headerStart = in.GetPosition();
+  const int32_t headerSize = in.ReadLongLE();
+  const int32_t W = in.ReadLongLE();
+  const int32_t H2 = in.ReadLongLE();
+  in.ReadIntegerLE();  // planes
+  const int32_t B = in.ReadIntegerLE() & 0xFFFF;
+  const int32_t compression = in.ReadLongLE();
+  in.ReadLongLE();  // image bytes
+  in.ReadLongLE();  // resolutions
+  in.ReadLongLE();
+  const uint32_t coloursUsed = static_cast<uint32_t>(in.ReadLongLE());
+  in.ReadLongLE();  // important colours
+  if (in.Failed() || headerSize < kBitmapHeaderSize || headerSize > 1024 || compression != 0) return false;
+  if (B != 1 && B != 4 && B != 8 && B != 24 && B != 32) return false;
+  const int32_t height = H2 / 2;
+  if (W < 1 || height < 1) return false;
+  if (!CheckImageSize(W, height)) return false;
+  in.SetPosition(headerStart + headerSize);
+
+  std::vector<uint8_t> palette;  // blue green red unused
+  if (B <= 8) {
+    const uint32_t full = 1u << B;
+    const uint32_t n = coloursUsed == 0 || coloursUsed > full ? full : coloursUsed;
+    const uint8_t* p = in.ReadSpan(n * 4);
+    if (!p) return false;
+    palette.assign(p, p + n * 4);
+    palette.resize(full * 4, 0);  // indices past the table are black
+  }
+  const size_t colourRow = (static_cast<size_t>(W) * static_cast<size_t>(B) + 31) / 32 * 4;
+  const size_t maskRow = (static_cast<size_t>(W) + 31) / 32 * 4;
+  if (static_cast<int64_t>(colourRow) * height > in.Remaining()) return false;
+
+  std::vector<uint8_t> pixels(static_cast<size_t>(W) * static_cast<size_t>(height) * 4);
+  bool anyAlpha = false;
+  for (int32_t y = height - 1; y >= 0; --y) {
+    const uint8_t* p = in.ReadSpan(colourRow);
+    if (!p) return false;
+    uint8_t* dst = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(W) * 4;
+    for (int32_t x = 0; x < W; ++x, dst += 4) {
+      const uint8_t* c;
+      uint8_t alpha = 255;
+      if (B == 32) {
+        c = p + x * 4;
+        alpha = c[3];
+        anyAlpha = anyAlpha || alpha != 0;
+      } else if (B == 24) {
+        c = p + x * 3;
+      } else {
+        const int32_t bit = x * B;
+        const uint32_t index = (p[bit / 8] >> (8 - B - bit % 8)) & ((1u << B) - 1);
+        c = &palette[index * 4];
+      }
+      dst[0] = c[2];
+      dst[1] = c[1];
+      dst[2] = c[0];
+      dst[3] = alpha;
+    }
+  }
+  // The mask says which pixels are transparent, unless 32-bit colours carry an
+  // alpha of their own. Some writers leave it out; everything is drawn then.
+  if (!(B == 32 && anyAlpha) && static_cast<int64_t>(maskRow) * height <= in.Remaining()) {
+    for (int32_t y = height - 1; y >= 0; --y) {
+      const uint8_t* m = in.ReadSpan(maskRow);
+      if (!m) return false;
+      uint8_t* dst = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(W) * 4;
+      for (int32_t x = 0; x < W; ++x) dst[x * 4 + 3] = (m[x / 8] >> (7 - x % 8)) & 1 ? 0 : 255;
+    }
+  }
+
+  width_ = W;
+  height_ = height;
+  bitCount_ = 4;
   pixels_.swap(pixels);
   decoded_ = true;
   return true;

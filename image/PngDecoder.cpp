@@ -4,12 +4,14 @@
 // member is read to its own end and no further; stb_image decodes them from
 // memory once the header's size has been checked.
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "image/DeflateCheck.h"
+#include "image/SvgDocument.h"
 #include "image/clsImage.h"
 #include "platform/Tr.h"
 
@@ -249,6 +251,36 @@ bool clsImage::ReadPNG() {
   height_ = static_cast<int32_t>(height);
   bitCount_ = 4;
   decoded_ = true;
+  return true;
+}
+
+// gzip (RFC 1952): a header, raw deflate data, a checksum and the length. The
+// deflate data goes through stb's inflater, whose buffer may not grow past limit.
+bool InflateGzip(const uint8_t* data, size_t size, size_t limit, std::vector<uint8_t>& out) {
+  if (size < 18 || data[0] != 0x1F || data[1] != 0x8B || data[2] != 8) return false;
+  const uint8_t flags = data[3];
+  size_t i = 10;
+  if (flags & 4) {  // extra field
+    if (i + 2 > size) return false;
+    i += 2 + (size_t{data[i]} | size_t{data[i + 1]} << 8);
+  }
+  for (const uint8_t text : {uint8_t{8}, uint8_t{16}}) {  // file name, comment
+    if (!(flags & text)) continue;
+    while (i < size && data[i] != 0) ++i;
+    ++i;
+  }
+  if (flags & 2) i += 2;  // header checksum
+  if (i + 8 > size || size - i - 8 > static_cast<size_t>(INT32_MAX)) return false;
+  int length = 0;
+  allocationLimit = limit;
+  // The trailer goes in too: the inflater reads ahead a little past the end of
+  // the deflate data and would take a stream without those bytes for cut short.
+  char* p = stbi_zlib_decode_noheader_malloc(reinterpret_cast<const char*>(data + i), static_cast<int>(size - i),
+                                             &length);
+  allocationLimit = 0;
+  if (!p) return false;
+  out.assign(p, p + length);
+  std::free(p);
   return true;
 }
 

@@ -3,6 +3,7 @@
 // in Drawing.cpp.
 #include "image/clsImage.h"
 
+#include "image/IconScale.h"
 #include "platform/Platform.h"
 #include "platform/Tr.h"
 
@@ -47,6 +48,15 @@ bool clsImage::LoadByteArray(const std::vector<uint8_t>& Data, const std::string
   return result;
 }
 
+bool clsImage::LoadSvgPicture(const std::string& FileName, SvgPicture&& Picture) {
+  sourceKind_ = kSourceFile;
+  source_ = FileName;
+  sourceOffset_ = 1;
+  sourceType_ = "SVG";
+  decoded_ = false;
+  return AdoptSvg(std::move(Picture));
+}
+
 bool clsImage::LoadByType(const std::string& Type) {
   const std::string t = UpperAscii(Type);
   bool (clsImage::*decoder)() = nullptr;
@@ -59,6 +69,9 @@ bool clsImage::LoadByType(const std::string& Type) {
   } else if (t == "PNG") {
     sourceType_ = "PNG";
     decoder = &clsImage::ReadPNG;
+  } else if (folderInputs_ && (t == "SVG" || t == "SVGZ")) {
+    sourceType_ = "SVG";
+    decoder = &clsImage::ReadSVG;
   } else {
     return false;
   }
@@ -67,8 +80,23 @@ bool clsImage::LoadByType(const std::string& Type) {
   const bool wasDecoded = decoded_;
   decoded_ = false;
   const bool result = (this->*decoder)();
-  if (!result) decoded_ = wasDecoded;
+  if (!result) {
+    decoded_ = wasDecoded;
+    return result;
+  }
+  if (decoded_ && iconSize_ > 0) FitToIconSize();
   return result;
+}
+
+void clsImage::FitToIconSize() {
+  int32_t w = 0, h = 0;
+  FitIconSize(width_, height_, iconSize_, w, h);
+  if (w == width_ && h == height_) return;
+  std::vector<uint8_t> scaled;
+  if (!ScalePixels(pixels_, width_, height_, bitCount_, scaled, w, h)) return;
+  pixels_.swap(scaled);
+  width_ = w;
+  height_ = h;
 }
 
 bool clsImage::CheckImageSize(int64_t width, int64_t height) const {

@@ -10,6 +10,7 @@
 
 #include "image/ByteSource.h"
 #include "image/Surface.h"
+#include "image/SvgDocument.h"
 
 namespace quelo {
 
@@ -30,8 +31,20 @@ class clsImage {
   bool LoadFile(const std::string& FileName, const std::string& DataType = std::string(),
                 int32_t Offset = 1);
   bool LoadByteArray(const std::vector<uint8_t>& Data, const std::string& DataType);
+  // Takes an SVG file drawn beforehand (DrawSvgDocument, perhaps on another
+  // thread): its pixels, or its refusal told as a load would tell it.
+  bool LoadSvgPicture(const std::string& FileName, SvgPicture&& Picture);
 
   std::string GetFileExt(const std::string& FileName) const;
+
+  // Set before loading. The side of the square every image is fitted into
+  // (keeping its proportions); 0 keeps each image at its own size.
+  void SetIconSize(int32_t Side) { iconSize_ = Side; }
+  int32_t IconSize() const { return iconSize_; }
+  // Set before loading: take what a user's folder of icons may hold besides a
+  // pack's images, icon files of several images (the entry nearest the icon
+  // size is read, at any bit depth) and SVG documents ("SVG", "SVGZ").
+  void SetFolderInputs(bool Allow) { folderInputs_ = Allow; }
 
   uint32_t BackColor() const;
   void SetBackColor(uint32_t Color);
@@ -70,6 +83,14 @@ class clsImage {
   // (only for a size those bytes could encode) and unpacks into them.
   bool DecodeRLE(int32_t Rows, int32_t Columns, int32_t Channels, std::vector<uint8_t>& pixels);
   bool ReadICO();
+  // An icon file of any number of images: picks the entry for iconSize_ and
+  // decodes it (1, 4, 8, 24 or 32 bits, or PNG). start: the file's first byte.
+  bool ReadIcoEntries(int64_t start, int32_t count);
+  bool ReadIcoBitmap();
+  bool ReadSVG();
+  bool AdoptSvg(SvgPicture&& picture);
+  // Scales the decoded pixels into the iconSize_ square.
+  void FitToIconSize();
   bool ReadPNG();
 
   // False, after telling the user, when an image of this size may not be held:
@@ -94,6 +115,8 @@ class clsImage {
   std::vector<uint8_t> pixels_;
   // Set when a decoder filled pixels_ from the image's own data.
   bool decoded_ = false;
+  int32_t iconSize_ = 0;
+  bool folderInputs_ = false;
   // The file or array being read; open only while a load runs.
   ByteSource bytes_;
 };

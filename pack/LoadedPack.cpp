@@ -3,8 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
+#include <thread>
 
+#include "image/ByteSource.h"
+#include "image/SvgDocument.h"
 #include "platform/Platform.h"
 #include "platform/Tr.h"
 
@@ -69,6 +74,112 @@ bool IsImageType(std::string type) {
   return type == "icon" || std::find(known.begin(), known.end(), type) != known.end();
 }
 
+// SVG documents of a folder are drawn ahead on worker threads (drawing one
+// takes milliseconds, far longer than any other image), in order and at most
+// kLookAhead ahead of the loader, which takes them one by one and shows their
+// messages itself, as if it had read them. An item that no worker has taken
+// yet when the loader reaches it is drawn by the loader.
+class SvgDrawnAhead {
+ public:
+  static constexpr size_t kLookAhead = 64;
+
+  // paths: the file of each item, empty for one that is no SVG document.
+  SvgDrawnAhead(std::vector<std::string> paths, int32_t side) : paths_(std::move(paths)), side_(side) {
+    state_.assign(paths_.size(), State::Waiting);
+    pictures_.resize(paths_.size());
+    size_t svgs = 0;
+    for (const std::string& p : paths_) svgs += p.empty() ? 0 : 1;
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned workers = svgs < 2 || !InstalledSvgRenderer() ? 0 : std::clamp(cores, 2u, 4u) - 1;
+    for (unsigned k = 0; k < workers; ++k) threads_.emplace_back([this] { Work(); });
+  }
+  ~SvgDrawnAhead() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_) t.join();
+  }
+  SvgDrawnAhead(const SvgDrawnAhead&) = delete;
+  SvgDrawnAhead& operator=(const SvgDrawnAhead&) = delete;
+
+  bool IsSvg(size_t i) const { return i < paths_.size() && !paths_[i].empty(); }
+
+  // The picture of item i; the loader calls this in order.
+  SvgPicture Take(size_t i) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    taken_ = i + 1;
+    changed_.notify_all();
+    if (state_[i] == State::Waiting) {
+      state_[i] = State::Drawing;
+      lock.unlock();
+      return Draw(i);
+    }
+    changed_.wait(lock, [&] { return state_[i] == State::Done; });
+    return std::move(pictures_[i]);
+  }
+
+ private:
+  enum class State { Waiting, Drawing, Done };
+
+  SvgPicture Draw(size_t i) const {
+    // A file that can't be read gives an empty picture: skipped without a word.
+    ByteSource in;
+    if (!in.OpenFile(paths_[i], 1)) return {};
+    const int64_t size = in.Remaining();
+    if (size > static_cast<int64_t>(kMaxSvgBytes)) {
+      SvgPicture refused;
+      refused.problem = SvgProblemText(SvgProblem::TooLarge);
+      return refused;
+    }
+    const uint8_t* p = in.ReadSpan(static_cast<size_t>(size));
+    if (!p) return {};
+    return DrawSvgDocument(p, static_cast<size_t>(size), side_);
+  }
+
+  void Work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+      changed_.wait(lock, [&] { return stop_ || Next() < std::min(paths_.size(), taken_ + kLookAhead); });
+      if (stop_) return;
+      const size_t i = Next();
+      state_[i] = State::Drawing;
+      lock.unlock();
+      SvgPicture picture = Draw(i);
+      lock.lock();
+      pictures_[i] = std::move(picture);
+      state_[i] = State::Done;
+      changed_.notify_all();
+    }
+  }
+
+  // The first SVG item nobody has taken, from the loader's place on.
+  size_t Next() {
+    while (next_ < paths_.size() && (paths_[next_].empty() || state_[next_] != State::Waiting || next_ < taken_)) ++next_;
+    return next_;
+  }
+
+  const std::vector<std::string> paths_;
+  const int32_t side_;
+  std::vector<State> state_;
+  std::vector<SvgPicture> pictures_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  size_t taken_ = 0;
+  size_t next_ = 0;
+  bool stop_ = false;
+};
+
+bool IsSvgName(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = name.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return ext == "svg" || ext == "svgz";
+}
+
 int32_t Percent(int32_t total, int32_t current) {
   return total <= 0 ? 0 : static_cast<int32_t>(std::clamp<int64_t>(int64_t{current} * 100 / total, 0, 100));
 }
@@ -76,7 +187,7 @@ int32_t Percent(int32_t total, int32_t current) {
 }  // namespace
 
 const std::vector<std::string>& LoadedPack::ImageExtensions() {
-  static const std::vector<std::string> extensions = {"psd", "ico", "png"};
+  static const std::vector<std::string> extensions = {"psd", "ico", "png", "svg", "svgz"};
   return extensions;
 }
 
@@ -174,6 +285,14 @@ void LoadedPack::Load(const ProgressFn& progress) {
     shownAt = Clock::now();
   };
   auto gather = std::make_unique<GatherMessages>();
+  std::vector<std::string> svgPaths(static_cast<size_t>(count));
+  if (kind_ == SourceKind::Folder) {
+    for (int32_t i = 0; i < count; ++i) {
+      const std::string& name = folderFiles_[static_cast<size_t>(i)];
+      if (IsSvgName(name)) svgPaths[static_cast<size_t>(i)] = source_ + name;
+    }
+  }
+  SvgDrawnAhead drawnAhead(std::move(svgPaths), iconSize_);
   for (int32_t i = 0; i < count; ++i) {
     std::string source = source_, name;
     int32_t offset = 1;
@@ -188,8 +307,14 @@ void LoadedPack::Load(const ProgressFn& progress) {
     currentText = platform::Arg(platform::Tr("pack", "ファイルを読み込んでいます... %1"), {name});
     currentShown = false;
     if (Percent(count, current) != shownPercent || Clock::now() - shownAt >= std::chrono::milliseconds(20)) show();
-    const size_t told = gather->gathered.size();
-    if (LoadImage(source, name, offset) == Refused::Untold && gather->gathered.size() == told) {
+    if (drawnAhead.IsSvg(static_cast<size_t>(i))) {
+      auto img = std::make_shared<clsImage>();
+      img->SetIconSize(iconSize_);
+      img->SetFolderInputs(true);
+      img->LoadSvgPicture(source, drawnAhead.Take(static_cast<size_t>(i)));
+      Keep(std::move(img), name);
+    } else if (const size_t told = gather->gathered.size();
+               LoadImage(source, name, offset) == Refused::Untold && gather->gathered.size() == told) {
       // Cut short, damaged or unreadable, and the decoder said nothing: told
       // as every other image that can't be read is, naming the file as they do.
       platform::MessageBoxRequest request;
@@ -206,10 +331,14 @@ void LoadedPack::Load(const ProgressFn& progress) {
 }
 
 LoadedPack::Refused LoadedPack::LoadImage(const std::string& source, const std::string& name, int32_t offset) {
-  auto img = std::make_unique<clsImage>();
+  auto img = std::make_shared<clsImage>();
   // A decoder's message names the image: a member by its name in the pack (the
   // program's path would not tell which), a loose file by its full path.
   if (kind_ == SourceKind::Archive) img->SetName(name);
+  img->SetIconSize(iconSize_);
+  // A user's folder may hold icon files of several sizes and SVG documents; a
+  // pack promises one image per icon file.
+  img->SetFolderInputs(kind_ == SourceKind::Folder);
   const std::string type = img->GetFileExt(name);
   // A false load of an image type is data the decoder could not hold (cut
   // short, damaged) or a file that could not be read; of any other type
@@ -220,6 +349,10 @@ LoadedPack::Refused LoadedPack::LoadImage(const std::string& source, const std::
   } catch (const std::exception&) {
     return failed;
   }
+  return Keep(std::move(img), name);
+}
+
+LoadedPack::Refused LoadedPack::Keep(std::shared_ptr<clsImage> img, const std::string& name) {
   // A decoder that refused its input leaves the image without pixels (a
   // refused compression even keeps a blank one at its size); such an image
   // would make an invisible or empty preview and a strip of no height. The

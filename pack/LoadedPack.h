@@ -24,7 +24,8 @@ class LoadedPack {
 
   // Previews are counted in 16 bits: a larger pack shows its first 32767 files.
   static constexpr int32_t kMaxImages = 32767;
-  // The extensions a folder is searched for, matched without regard to case.
+  // The extensions a folder is searched for, matched without regard to case
+  // (SVG documents only in a folder: a pack holds PSD and ICO images).
   static const std::vector<std::string>& ImageExtensions();
 
   // Points the pack at the archive appended to fileName. False, with nothing
@@ -32,6 +33,10 @@ class LoadedPack {
   bool SetArchive(const std::string& fileName);
   // Points the pack at the image files of folder (a separator is appended).
   void SetFolder(const std::string& folder);
+  // The side of the square every image is fitted into when it is loaded; 0
+  // (the default) shows each at its own size. Takes effect at the next Load.
+  void SetIconSize(int32_t side) { iconSize_ = side; }
+  int32_t IconSize() const { return iconSize_; }
 
   // Reads the definition (a damaged one is reported through the dialogs and
   // left out), then every image in order: each is announced through progress
@@ -56,6 +61,10 @@ class LoadedPack {
   // Images loaded, counted from 1.
   int ImageCount() const { return static_cast<int>(images_.size()); }
   clsImage& Image(int k) const { return *images_.at(static_cast<size_t>(k - 1)); }
+  // The same image as a shared reference: a strip entry keeps it alive (and at
+  // the size it was loaded at) after the pack is reloaded or replaced, since a
+  // reload makes new image objects instead of changing these.
+  std::shared_ptr<clsImage> ImagePtr(int k) const { return images_.at(static_cast<size_t>(k - 1)); }
   int32_t WidestImage() const;
 
   // The window title when the definition names the pack; empty otherwise.
@@ -71,13 +80,16 @@ class LoadedPack {
   // without a word).
   enum class Refused { No, NotAnImage, Told, Untold };
   Refused LoadImage(const std::string& source, const std::string& name, int32_t offset);
+  // Keeps a loaded image under its display name; Told when it holds no pixels.
+  Refused Keep(std::shared_ptr<clsImage> img, const std::string& name);
 
   SourceKind kind_ = SourceKind::None;
   std::string source_;
   std::vector<std::string> folderFiles_;
   clsExePlusFiles archive_;
   clsQueloConfig config_;
-  std::vector<std::unique_ptr<clsImage>> images_;
+  std::vector<std::shared_ptr<clsImage>> images_;
+  int32_t iconSize_ = 0;
 };
 
 }  // namespace quelo

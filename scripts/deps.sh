@@ -2,7 +2,7 @@
 # Installs the Debian packages that quelo's build, tests and run need, if missing.
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libstb-dev fonts-noto-cjk qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xvfb xauth imagemagick python3-pil xdotool
+          libstb-dev qt6-svg-dev librsvg2-bin tango-icon-theme fonts-noto-cjk qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xvfb xauth imagemagick python3-pil xdotool
           clang libclang-rt-14-dev strace g++-mingw-w64-x86-64-posix wine64 googletest file dpkg-dev
           desktop-file-utils zlib1g-dev dbus-daemon at-spi2-core gir1.2-atspi-2.0)
 missing=()

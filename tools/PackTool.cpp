@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <utility>
 
 #include "archive/PackWriters.h"
 #include "archive/clsExePlusFiles.h"
+#include "image/IconScale.h"
 #include "image/PsdWriter.h"
 #include "image/clsImage.h"
 #include "platform/Platform.h"
@@ -27,7 +29,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quelo-pack EXE FOLDER DEFINITION.txt -o OUT   build a pack executable\n"
+    "usage: quelo-pack EXE FOLDER DEFINITION.txt -o OUT [--size N]\n"
+    "                                                     build a pack executable; --size N stores every\n"
+    "                                                     image at N x N (N 1 to 256), SVG and icons of\n"
+    "                                                     several images included\n"
     "       quelo-pack --list PACK                        list the members of a pack\n"
     "       quelo-pack --extract PACK FOLDER              write the members of a pack to FOLDER\n"
     "       quelo-pack --version                          print the version\n"
@@ -100,7 +105,18 @@ std::string ImageType(const std::string& name) {
   const size_t dot = name.rfind('.');
   if (dot == std::string::npos) return {};
   const std::string ext = LowerAscii(name.substr(dot + 1));
-  return ext == "psd" || ext == "png" || ext == "ico" || ext == "icon" ? ext : std::string();
+  return ext == "psd" || ext == "png" || ext == "ico" || ext == "icon" || ext == "svg" || ext == "svgz"
+             ? ext
+             : std::string();
+}
+
+// Why an image has no size of its own that a pack can hold (an SVG document,
+// an icon of several images), or empty.
+std::string NeedsSize(const std::string& type, const std::vector<uint8_t>& bytes) {
+  if (type == "svg" || type == "svgz") return "an SVG document has no pixel size a pack can store";
+  if ((type == "ico" || type == "icon") && bytes.size() >= 6 && (bytes[4] | bytes[5] << 8) > 1)
+    return "the icon holds " + std::to_string(bytes[4] | bytes[5] << 8) + " images";
+  return {};
 }
 
 // True for an image that quelo reads only since it reads PNG data: a PNG
@@ -205,7 +221,7 @@ std::string StoredAs(const std::string& pack, const Member& m, uint64_t length, 
 }  // namespace
 
 int BuildPack(const std::string& exe, const std::string& folder, const std::string& definition,
-              const std::string& outFile, std::ostream& out, std::ostream& err) {
+              const std::string& outFile, std::ostream& out, std::ostream& err, int32_t iconSize) {
   std::error_code ec;
   const auto P = platform::FsPath;
   if (!fs::exists(P(exe), ec)) return Refuse(err, "the program " + exe + " does not exist");
@@ -316,12 +332,36 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     std::vector<uint8_t> bytes;
     if (ec || size > INT32_MAX || !ReadRange(path, 0, size, bytes)) return Refuse(err, "cannot read " + path);
     dialogs.SetSubject(path);
-    const int shown = dialogs.Count();
-    clsImage image;
-    const bool loaded = image.LoadByteArray(bytes, ImageType(name));
+    int shown = dialogs.Count();
+    const std::string needsSize = NeedsSize(ImageType(name), bytes);
+    if (iconSize <= 0 && !needsSize.empty()) {
+      err << "quelo-pack: " << path << ": " << needsSize << "; give --size N to store it at N x N pixels\n";
+      ++undecodable;
+      continue;
+    }
+    auto image = std::make_unique<clsImage>();
+    bool loaded = needsSize.empty() && image->LoadByteArray(bytes, ImageType(name));
+    // With --size, an image is stored as it lies only when the pack reader
+    // takes it and it is already at that size; anything else is decoded the
+    // way a folder is shown (any icon entry, SVG) and stored as a PSD.
+    bool resized = false;
+    if (iconSize > 0) {
+      int32_t w = 0, h = 0;
+      if (loaded && dialogs.Count() == shown && image->HasPixels())
+        FitIconSize(image->Width(), image->Height(), iconSize, w, h);
+      if (!loaded || dialogs.Count() != shown || !image->HasPixels() || w != image->Width() || h != image->Height()) {
+        dialogs.TakeReasons();  // the first reading's complaints: the second reading's replace them
+        image = std::make_unique<clsImage>();
+        image->SetFolderInputs(true);
+        image->SetIconSize(iconSize);
+        shown = dialogs.Count();
+        loaded = image->LoadByteArray(bytes, ImageType(name));
+        resized = true;
+      }
+    }
     const std::string reasons = dialogs.TakeReasons();
-    if (!loaded || dialogs.Count() != shown || image.Width() <= 0 || image.Height() <= 0 ||
-        (image.BitCount() != 3 && image.BitCount() != 4)) {
+    if (!loaded || dialogs.Count() != shown || image->Width() <= 0 || image->Height() <= 0 ||
+        (image->BitCount() != 3 && image->BitCount() != 4)) {
       err << "quelo-pack: cannot decode " << path << " as a " << ImageType(name) << " image"
           << (reasons.empty() ? std::string(" (damaged or cut short)") : ": " + reasons) << '\n';
       ++undecodable;
@@ -330,10 +370,11 @@ int BuildPack(const std::string& exe, const std::string& folder, const std::stri
     // What quelo's pack reader takes as it lies is stored byte for byte; PNG
     // data becomes an RGBA PSD with the same pixels. One note per image at most.
     std::string member = name, note;
-    if (NeedsConverting(ImageType(name), bytes)) {
+    if (resized || NeedsConverting(ImageType(name), bytes)) {
       member = PsdName(name);
-      bytes = EncodePsd(image.Width(), image.Height(), image.BitCount(), image.Pixels());
-      note = "note: " + name + " -> " + member + " (PSD, PackBits)";
+      bytes = EncodePsd(image->Width(), image->Height(), image->BitCount(), image->Pixels());
+      note = "note: " + name + " -> " + member + " (PSD, PackBits" +
+             (resized ? ", " + std::to_string(image->Width()) + "x" + std::to_string(image->Height()) : "") + ")";
       for (PackDefinition::File& file : source.Definition.Files)
         if (file.FileName == name) file.FileName = member;
     }
@@ -505,9 +546,17 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
   } else {
     std::vector<std::string> positional;
     std::string outFile;
+    int32_t size = 0;
     for (size_t i = 0; i < rest.size(); ++i) {
       if (rest[i] == "-o" && i + 1 < rest.size() && outFile.empty()) {
         outFile = rest[++i];
+      } else if (rest[i] == "--size" && i + 1 < rest.size() && size == 0) {
+        const std::string& n = rest[++i];
+        size = n.size() <= 3 && !n.empty() && n.find_first_not_of("0123456789") == std::string::npos ? std::stoi(n) : -1;
+        if (size < 1 || size > 256) {
+          err << "quelo-pack: --size takes a number of pixels from 1 to 256, not " << n << '\n';
+          return kExitUsage;
+        }
       } else if (rest[i].size() > 1 && rest[i][0] == '-' && rest[i] != "-o") {
         err << "quelo-pack: unknown option " << rest[i] << '\n' << kUsage;
         return kExitUsage;
@@ -516,7 +565,7 @@ int RunPackTool(const std::vector<std::string>& args, std::ostream& out, std::os
       }
     }
     if (positional.size() == 3 && !outFile.empty())
-      return BuildPack(positional[0], positional[1], positional[2], outFile, said, err);
+      return BuildPack(positional[0], positional[1], positional[2], outFile, said, err, size);
   }
   err << kUsage;
   return kExitUsage;

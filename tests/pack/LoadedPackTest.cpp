@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "archive/PackWriters.h"
+#include "image/SvgDocument.h"
 #include "pack/LoadedPack.h"
 #include "platform/Platform.h"
 #include "support/PsdWriter.h"
@@ -136,6 +139,107 @@ TEST(LoadedPackFolder, CutShortAndDamagedImagesAreToldAlike) {
 // that lists the first ten (in folder order) and counts the rest; files that
 // are no images say nothing.
 TEST(LoadedPackFolder, RefusalsAreToldInOneBoxAfterLoading) {
+TEST(LoadedPackFolder, ReloadMakesNewImagesAndLeavesHeldOnesAsTheyWere) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  if (!Make("/usr/bin/convert -version >/dev/null 2>&1")) GTEST_SKIP() << "no ImageMagick";
+  ASSERT_TRUE(Make("/usr/bin/convert -size 16x12 xc:red -depth 8 -compress RLE PSD:" + dir.File("a.psd")));
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  pack.Load();
+  ASSERT_EQ(pack.ImageCount(), 1);
+  std::shared_ptr<clsImage> held = pack.ImagePtr(1);
+  EXPECT_EQ(held.get(), &pack.Image(1));
+  ASSERT_TRUE(Make("/usr/bin/convert -size 20x8 xc:blue -depth 8 -compress RLE PSD:" + dir.File("a.psd")));
+  pack.Load();
+  ASSERT_EQ(pack.ImageCount(), 1);
+  EXPECT_NE(pack.ImagePtr(1).get(), held.get());
+  EXPECT_EQ(pack.Image(1).Width(), 20);
+  EXPECT_EQ(held->Width(), 16);
+  EXPECT_EQ(held->Pixels().at(0), 255);
+}
+
+// A fake renderer: a square of the size asked for, its grey level read from
+// the document's <title>; documents without one are "Invalid".
+class GreyRenderer final : public ISvgRenderer {
+ public:
+  Result Render(const std::vector<uint8_t>& document, int32_t side, int32_t, int32_t& width, int32_t& height,
+                std::vector<uint8_t>& rgba) override {
+    const std::string text(document.begin(), document.end());
+    const size_t t = text.find("<title>");
+    if (t == std::string::npos) return Result::Invalid;
+    const int grey = std::atoi(text.c_str() + t + 7);
+    width = height = side > 0 ? side : 48;
+    rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, static_cast<uint8_t>(grey));
+    for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
+    ++calls;
+    return Result::Drawn;
+  }
+  std::atomic<int> calls{0};
+};
+
+// SVG documents between other images, drawn ahead on other threads: every
+// image in name order with its own pixels, each refusal told once, in order,
+// naming its file, all in the one box told after loading.
+TEST(LoadedPackFolder, SvgDocumentsKeepTheirOrderAndMessages) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  GreyRenderer renderer;
+  SetSvgRenderer(&renderer);
+  std::vector<std::string> expected;
+  for (int k = 0; k < 150; ++k) {
+    char name[32];
+    if (k % 10 == 3) {
+      std::snprintf(name, sizeof name, "%03d.psd", k);
+      test::WriteAll(dir.File(name), test::MakePsd(5, 5, 3, std::vector<uint8_t>(75, 7)));
+    } else if (k % 50 == 7) {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<!DOCTYPE svg [<!ENTITY a 'b'>]><svg/>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+      continue;  // refused: not among the images
+    } else if (k % 50 == 9) {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<svg/>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+      continue;
+    } else {
+      std::snprintf(name, sizeof name, "%03d.svg", k);
+      const std::string doc = "<svg><title>" + std::to_string(k) + "</title></svg>";
+      test::WriteAll(dir.File(name), std::vector<uint8_t>(doc.begin(), doc.end()));
+    }
+    expected.push_back(name);
+  }
+  LoadedPack pack;
+  pack.SetFolder(dir.Path());
+  pack.SetIconSize(16);
+  pack.Load();
+  SetSvgRenderer(nullptr);
+  ASSERT_EQ(pack.ImageCount(), static_cast<int>(expected.size()));
+  for (int k = 1; k <= pack.ImageCount(); ++k) {
+    const std::string& name = expected[static_cast<size_t>(k - 1)];
+    EXPECT_EQ(pack.Image(k).Name(), name);
+    if (name.find(".svg") != std::string::npos) {
+      EXPECT_EQ(pack.Image(k).Width(), 16) << name;
+      EXPECT_EQ(pack.Image(k).Pixels()[0], std::atoi(name.c_str()) & 0xFF) << name;
+    } else {
+      EXPECT_EQ(pack.Image(k).Width(), 16) << name;  // the 5 x 5 PSD enlarged
+    }
+  }
+  const std::vector<std::string> texts = dialogs.Texts();
+  ASSERT_EQ(texts.size(), 1u);
+  const char* refused[] = {"007.svg", "009.svg", "057.svg", "059.svg", "107.svg", "109.svg"};
+  size_t at = 0;
+  for (size_t m = 0; m < 6; ++m) {
+    const size_t named = texts[0].find(dir.File(refused[m]), at);
+    ASSERT_NE(named, std::string::npos) << texts[0];
+    const size_t why = texts[0].rfind("\r\n\r\n", named);
+    EXPECT_NE(texts[0].substr(why, named - why).find(m % 2 == 0 ? "エンティティ" : "壊れている"), std::string::npos)
+        << texts[0];
+    at = named;
+  }
+  EXPECT_EQ(renderer.calls, 150 - 15 - 6);
+}
+
   test::TempDir dir;
   const std::vector<uint8_t> good = test::MakePsd(2, 2, 3, std::vector<uint8_t>(12, 200));
   std::vector<uint8_t> cut = good;

@@ -442,5 +442,66 @@ TEST_F(PackToolTest, DamagedPngFilesPackTheSameBytesOrNothing) {
   EXPECT_FALSE(fs::exists(P(dir.File("never"))));
 }
 
+
+// --size N: icons of several images, icons of depths a pack does not read,
+// SVG documents and images of another size are stored as PSDs of N x N (the
+// pixels a folder shows at that icon size); one already at that size and
+// readable by the pack reader is stored byte for byte. Without the option, the
+// icons of several images and the SVG documents are refused by name.
+TEST_F(PackToolTest, SizeOptionStoresEveryImageAtThatSize) {
+  const std::string folder = dir.File("set");
+  fs::create_directory(P(folder));
+  const std::pair<const char*, const char*> files[] = {
+      {"multi.ico", "iconset_im_multi.ico"}, {"four.ico", "iconset_im_4bit.ico"},
+      {"big.psd", "psd_rgba_48x48.psd"},     {"small.png", "png_im_rgba_24x24.png"},
+      {"ok.ico", "ico_im_48.ico"}};
+  for (const auto& [name, data] : files) fs::copy_file(P(test::TestData(data)), P(folder + "/" + name));
+  const std::string svg =
+      "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64'><circle cx='32' cy='32' r='30' fill='#0a0'/></svg>";
+  WriteAll(folder + "/round.svg", std::vector<uint8_t>(svg.begin(), svg.end()));
+  const std::string def = WriteDefinition("[pack]\nname = p\n");
+
+  ExpectRefusal({program, folder, def, "-o", dir.File("never")},
+                {"multi.ico: the icon holds 4 images; give --size N", "round.svg: an SVG document has no pixel size",
+                 "nothing was written"});
+  EXPECT_FALSE(fs::exists(P(dir.File("never"))));
+
+  const Result built = Tool({program, folder, def, "-o", packed, "--size", "48"});
+  // quelo-pack built without Qt draws no SVG: it says so and writes nothing.
+  if (built.status != 0 && built.output.find("SVG") != std::string::npos && test::kWindows) {
+    EXPECT_EQ(built.status, 1) << built.output;
+    return;
+  }
+  ASSERT_EQ(built.status, 0) << built.output;
+  const std::string listing = Tool({"--list", packed}).output;
+  for (const char* line : {"\tmulti.psd\t", "\tfour.psd\t", "\tsmall.psd\t", "\tround.psd\t", "\tbig.psd\t",
+                           "\tok.ico\t"})
+    EXPECT_NE(listing.find(line), std::string::npos) << line << "\n" << listing;
+  EXPECT_EQ(listing.find("RGB\n"), std::string::npos) << listing;
+  for (const char* note : {"multi.ico -> multi.psd (PSD, PackBits, 48x48)", "four.ico -> four.psd (PSD, PackBits, 48x48)",
+                           "small.png -> small.psd (PSD, PackBits, 48x48)", "round.svg -> round.psd (PSD, PackBits, 48x48)"})
+    EXPECT_NE(built.output.find(note), std::string::npos) << note << "\n" << built.output;
+  const std::string out = dir.File("out");
+  ASSERT_EQ(Tool({"--extract", packed, out}).status, 0);
+  EXPECT_EQ(ReadAll(out + "/big.psd"), ReadAll(test::TestData("psd_rgba_48x48.psd")));
+  EXPECT_EQ(ReadAll(out + "/ok.ico"), ReadAll(test::TestData("ico_im_48.ico")));
+  // The 48 entry of the icon, as Pillow reads it.
+  clsImage multi;
+  ASSERT_TRUE(multi.LoadFile(out + "/multi.psd"));
+  EXPECT_EQ(multi.Pixels(), ReadAll(test::TestData("iconset_im_multi_48.rgba")));
+  clsImage round;
+  ASSERT_TRUE(round.LoadFile(out + "/round.psd"));
+  ASSERT_EQ(round.Width(), 48);
+  const size_t centre = (24 * 48 + 24) * 4;
+  EXPECT_EQ(std::vector<uint8_t>(round.Pixels().begin() + centre, round.Pixels().begin() + centre + 4),
+            (std::vector<uint8_t>{0, 0xAA, 0, 255}));
+  EXPECT_EQ(round.Pixels()[3], 0);  // a transparent corner
+
+  for (const char* bad : {"0", "257", "x", "-4", "1000"}) {
+    const Result r = Tool({program, folder, def, "-o", dir.File("never"), "--size", bad});
+    EXPECT_EQ(r.status, 2) << bad << "\n" << r.output;
+  }
+}
+
 }  // namespace
 }  // namespace quelo::tools

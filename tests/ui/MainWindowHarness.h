@@ -82,6 +82,13 @@ class MainWindowHarness {
     for (int k = 1; k <= W().PackImageCount(); ++k) names << Q(W().PackImage(k).Name());
     return names.join(' ');
   }
+  // Each image's size as loaded, "48x48 24x24".
+  QString ImageSizes() {
+    QStringList sizes;
+    for (int k = 1; k <= W().PackImageCount(); ++k)
+      sizes << QStringLiteral("%1x%2").arg(W().PackImage(k).Width()).arg(W().PackImage(k).Height());
+    return sizes.join(' ');
+  }
   QString ListLines() {
     QStringList lines;
     for (int i = 0; i < W().lstImages->count(); ++i) lines << W().lstImages->item(i)->text();

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QMetaType>
 #include <QPoint>
 #include <QPointer>
 #include <QSize>
@@ -147,6 +148,9 @@ class frmMain : public QMainWindow {
   void RemoveStripImage(int16_t Position);
   int StripCount() const;
   int16_t StripImageIndex(int Position) const;
+  // The image a line shows, held by the line itself: it stays as it was added
+  // when the pack is loaded again at another icon size.
+  clsImage& StripImage(int Position) const;
   int SelectedStripPosition() const;
   void ClearStripSelection();
   void cmdItemDel_Click();
@@ -213,6 +217,12 @@ class frmMain : public QMainWindow {
   void ShowBackColorValues();
   void ConnectBackColorFields();
   void txtBackColor_Change();
+
+  // ---- Icon size (frmMain_IconSize.cpp) ----
+  // The icon size kept in the settings: 0 (each image's own size) or a side.
+  static int32_t IconSizeSetting();
+  void CreateIconSizeMenu();
+  void mnuShowIconSize_Click(int32_t side);
 
   // ---- Information windows (frmMain_Info.cpp) ----
   frmAbout* SharedAbout();
@@ -301,6 +311,7 @@ class frmMain : public QMainWindow {
   QAction* mnuEditCopy = nullptr;
   QMenu* mnuShow = nullptr;
   QAction* mnuShowRedraw = nullptr;
+  QMenu* mnuShowIconSize = nullptr;
   QMenu* mnuHelp = nullptr;
   QAction* mnuHelpFileInfo = nullptr;
   QAction* mnuHelpPackInfo = nullptr;
@@ -319,3 +330,5 @@ class frmMain : public QMainWindow {
 };
 
 }  // namespace quelo::ui
+
+Q_DECLARE_METATYPE(std::shared_ptr<quelo::clsImage>)

@@ -23,6 +23,8 @@ void frmMain::mnuEditBackColor_Click() {
 void frmMain::SetStripBackColor(uint32_t colour) {
   StripBackColor = colour & 0xFFFFFFu;
   for (int k = 1; k <= PackImageCount(); ++k) PackImage(k).SetBackColor(StripBackColor);
+  // Lines may hold images of a pack loaded before at another icon size.
+  for (int p = 0; p < StripCount(); ++p) StripImage(p).SetBackColor(StripBackColor);
   // The previews keep the colour they were drawn with.
   picMain->SetBackColor(StripBackColor);
   RedrawStrip(0);

@@ -79,6 +79,7 @@ void frmMain::CreateMenus() {
   mnuShow->setObjectName(QStringLiteral("mnuShow"));
   mnuShowRedraw = entry(mnuShow, "mnuShowRedraw", tr("再描画(&R)"));
   connect(mnuShowRedraw, &QAction::triggered, this, [this] { mnuShowRedraw_Click(); });
+  CreateIconSizeMenu();
   // Every text is set up once, at the start: a new choice shows from the next
   // start, and the menu says so.
   QMenu* language = mnuShow->addMenu(tr("言語(&L)"));

@@ -49,6 +49,7 @@ void frmMain::mnuFileOpenFolder_Click() {
 std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::string* why) const {
   const QFileInfo info(QString::fromStdString(path));
   auto pack = std::make_unique<LoadedPack>();
+  pack->SetIconSize(IconSizeSetting());
   if (path.empty() || !info.exists()) {
     *why = tr("ファイルまたはフォルダが見つかりません。").toStdString();
   } else if (!info.isReadable()) {
@@ -85,6 +86,7 @@ bool frmMain::OpenPath(const std::string& path, bool askFirst) {
 
 void frmMain::OpenStartupPack() {
   auto pack = std::make_unique<LoadedPack>();
+  pack->SetIconSize(IconSizeSetting());
   if (!pack->SetArchive(platform::ExeFileName())) {
     pack->SetFolder(AppDir);
     // Nothing of its own, as the installed program: the most recent pack,

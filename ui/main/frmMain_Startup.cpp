@@ -24,6 +24,7 @@
 #include "ui/main/PictureBox.h"
 #include "ui/main/StripMath.h"
 #include "ui/main/Twips.h"
+#include "platform/qt/QtSvgRenderer.h"
 #include "ui/main/frmMain.h"
 
 namespace quelo::ui {
@@ -75,6 +76,8 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   packTitle_ = QStringLiteral("quelo");
   UpdateTitle();
   setWindowIcon(QIcon(QStringLiteral(":/quelo.png")));
+  // SVG icons in a folder are drawn by Qt's SVG module.
+  platform::qt::InstallSvgRenderer();
   CreateMenus();
   CreateControls();
   // Folders and pack files from a file manager.

@@ -41,7 +41,7 @@ uint32_t HintColour(uint32_t fill, uint32_t text) {
 std::vector<int32_t> frmMain::StripWidths() const {
   std::vector<int32_t> widths;
   widths.reserve(static_cast<size_t>(StripCount()));
-  for (int p = 0; p < StripCount(); ++p) widths.push_back(PackImage(StripImageIndex(p)).Width());
+  for (int p = 0; p < StripCount(); ++p) widths.push_back(StripImage(p).Width());
   return widths;
 }
 
@@ -83,7 +83,7 @@ void frmMain::RedrawStrip(const int16_t& FromPosition) {
   // Entries left of FromPosition keep what they show.
   picMain->FillBox(x, 0, picMain->width(), picMain->height(), StripBackColor);
   for (int i = FromPosition; i < count; ++i) {
-    const clsImage& img = PackImage(StripImageIndex(i));
+    const clsImage& img = StripImage(i);
     img.Show(*picMain, x, 0);
     x += img.Width();
     ShowProgress(count - FromPosition, i - FromPosition + 1, tr("再描画しています...").toStdString());

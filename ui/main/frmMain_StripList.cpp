@@ -12,10 +12,21 @@
 
 namespace quelo::ui {
 
+namespace {
+// A line's own reference to its image, beside the pack index in Qt::UserRole.
+constexpr int kStripImageRole = Qt::UserRole + 1;
+}  // namespace
+
 int frmMain::StripCount() const { return lstImages->count(); }
 
 int16_t frmMain::StripImageIndex(int Position) const {
   return static_cast<int16_t>(lstImages->item(Position)->data(Qt::UserRole).toInt());
+}
+
+clsImage& frmMain::StripImage(int Position) const {
+  const auto held = lstImages->item(Position)->data(kStripImageRole).value<std::shared_ptr<clsImage>>();
+  // A line without its own image names one of the pack, which checks the index.
+  return held ? *held : PackImage(StripImageIndex(Position));
 }
 
 int frmMain::SelectedStripPosition() const {
@@ -73,6 +84,7 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
   }
   auto* line = new QListWidgetItem(QString::fromStdString(img.Name()));
   line->setData(Qt::UserRole, static_cast<int>(ImageIndex));
+  line->setData(kStripImageRole, QVariant::fromValue(pack_->ImagePtr(ImageIndex)));
   lstImages->insertItem(Position, line);
   RedrawStrip(Position);
   picMain->SetAutoRedraw(false);
@@ -93,8 +105,7 @@ void frmMain::RemoveStripImage(int16_t Position) {
   }
   if (Position == count) return;
   // Removing the last entry draws nothing: narrowing the canvas takes it away.
-  const int16_t idx = StripImageIndex(Position);
-  SetCanvasSize(picMain->width() - PackImage(idx).Width(), picMain->height());
+  SetCanvasSize(picMain->width() - StripImage(Position).Width(), picMain->height());
   delete lstImages->takeItem(Position);
   RedrawStrip(Position);
   UpdateStripScroll();
