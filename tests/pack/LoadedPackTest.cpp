@@ -135,10 +135,6 @@ TEST(LoadedPackFolder, CutShortAndDamagedImagesAreToldAlike) {
   }
 }
 
-// Several files that can't be read are told once, after loading, in one box
-// that lists the first ten (in folder order) and counts the rest; files that
-// are no images say nothing.
-TEST(LoadedPackFolder, RefusalsAreToldInOneBoxAfterLoading) {
 TEST(LoadedPackFolder, ReloadMakesNewImagesAndLeavesHeldOnesAsTheyWere) {
   test::RecordingDialogs dialogs;
   test::TempDir dir;
@@ -240,6 +236,10 @@ TEST(LoadedPackFolder, SvgDocumentsKeepTheirOrderAndMessages) {
   EXPECT_EQ(renderer.calls, 150 - 15 - 6);
 }
 
+// Several files that can't be read are told once, after loading, in one box
+// that lists the first ten (in folder order) and counts the rest; files that
+// are no images say nothing.
+TEST(LoadedPackFolder, RefusalsAreToldInOneBoxAfterLoading) {
   test::TempDir dir;
   const std::vector<uint8_t> good = test::MakePsd(2, 2, 3, std::vector<uint8_t>(12, 200));
   std::vector<uint8_t> cut = good;
