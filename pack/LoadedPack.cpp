@@ -167,7 +167,7 @@ void LoadedPack::Load(const ProgressFn& progress) {
 }
 
 bool LoadedPack::LoadImage(const std::string& source, const std::string& name, int32_t offset) {
-  auto img = std::make_unique<clsImage>();
+  auto img = std::make_shared<clsImage>();
   // A decoder's message names the image: a member by its name in the pack (the
   // program's path would not tell which), a loose file by its full path.
   if (kind_ == SourceKind::Archive) img->SetName(name);

@@ -53,6 +53,8 @@ class LoadedPack {
   // Images loaded, counted from 1.
   int ImageCount() const { return static_cast<int>(images_.size()); }
   clsImage& Image(int k) const { return *images_.at(static_cast<size_t>(k - 1)); }
+  // Shared, so that what holds an image (the strip) keeps it when the pack goes.
+  std::shared_ptr<clsImage> ImagePtr(int k) const { return images_.at(static_cast<size_t>(k - 1)); }
   int32_t WidestImage() const;
 
   // The window title when the definition names the pack; empty otherwise.
@@ -70,7 +72,7 @@ class LoadedPack {
   std::vector<std::string> folderFiles_;
   clsExePlusFiles archive_;
   clsQueloConfig config_;
-  std::vector<std::unique_ptr<clsImage>> images_;
+  std::vector<std::shared_ptr<clsImage>> images_;
 };
 
 }  // namespace quelo

@@ -26,6 +26,7 @@
 
 #include "image/clsImage.h"
 #include "pack/LoadedPack.h"
+#include "strip/StripDocument.h"
 #include "ui/main/PreviewStack.h"
 
 class QAction;
@@ -155,6 +156,10 @@ class frmMain : public QMainWindow {
   void mnuFileNew_Click();
   // Entry From into gap Gap of the strip (0 = the front, count = the end).
   void MoveStripImage(int16_t From, int16_t Gap);
+  // Entry From to place To, the list line following and staying selected.
+  void MoveStripEntry(int From, int To);
+  // The member or file name image Index came from.
+  std::string ImageSourceName(int16_t Index) const;
 
   // ---- Strip canvas (frmMain_StripCanvas.cpp) ----
   void DrawEmptyStrip();
@@ -164,6 +169,10 @@ class frmMain : public QMainWindow {
   void SetCanvasSize(int32_t width, int32_t height);
   void UpdateStripScroll();
   void hscMain_Change();
+  void vscMain_Change();
+  // The strip picture from the document: with its alpha when transparent, the
+  // empty strip's hint when there are no entries; null when too large to hold.
+  QImage StripImage(std::string* why = nullptr);
 
   // ---- Drag and drop, the canvas's mouse and wheel (frmMain_DragDrop.cpp) ----
   void ConnectStripCanvas();
@@ -205,6 +214,7 @@ class frmMain : public QMainWindow {
 
   // ---- Background colour (frmMain_BackColor.cpp) ----
   void mnuEditBackColor_Click();
+  void mnuEditTransparent_Click(bool transparent);
   void ShowBackColorValues();
 
   // ---- Information windows (frmMain_Info.cpp) ----
@@ -217,6 +227,8 @@ class frmMain : public QMainWindow {
   std::string AppDir;
   int16_t SelectedPreview = -1;
   uint32_t StripBackColor = 0xFFFFFF;
+  // The strip: its entries, background and picture. The canvas and the list show it.
+  StripDocument strip_;
   std::string SaveFileName;
   int32_t CaptionHeight = 0;
   std::unique_ptr<LoadedPack> pack_;  // never null
@@ -253,6 +265,7 @@ class frmMain : public QMainWindow {
   std::unique_ptr<QTemporaryDir> stripDragDir_;
   // The strip scroll value, put aside while the bar is disabled and empty.
   int keptStripScroll_ = 0;
+  int keptStripVScroll_ = 0;
 
   // ---- Controls ----
   QSize laidOutSize_;           // the outer size the controls were last placed for
@@ -273,6 +286,7 @@ class frmMain : public QMainWindow {
   PictureBox* picMainFrame = nullptr;
   PictureBox* picMain = nullptr;
   QScrollBar* hscMain = nullptr;
+  QScrollBar* vscMain = nullptr;  // shown only while the strip is taller than the frame
   // dlgCommon: the save and colour dialogs are the platform's, through platform::Dialogs().
   bool savePng_ = false;     // SaveFileName was saved as PNG
 
@@ -287,11 +301,13 @@ class frmMain : public QMainWindow {
   QAction* mnuFileSaveAs = nullptr;
   QAction* mnuFileSave = nullptr;
   QAction* mnuFileCopy = nullptr;
+  QAction* mnuFileLayoutJson = nullptr;  // saving also writes the JSON listing beside the strip
   QAction* mnuFileSep2 = nullptr;
   QAction* mnuFileEnd = nullptr;
   QMenu* mnuEdit = nullptr;
   QAction* mnuEditBackColor = nullptr;
   QAction* mnuEditCopy = nullptr;
+  QAction* mnuEditTransparent = nullptr;
   QMenu* mnuShow = nullptr;
   QAction* mnuShowRedraw = nullptr;
   QMenu* mnuHelp = nullptr;

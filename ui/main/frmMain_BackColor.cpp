@@ -1,6 +1,9 @@
 // The background colour of the strip: chosen in the colour dialog, pushed into
-// every image object and the canvas, and shown in the colour panel.
+// every image object, the strip and the canvas, and shown in the colour panel;
+// or no colour at all, a transparent strip.
+#include <QAction>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "platform/Platform.h"
 #include "ui/main/PictureBox.h"
@@ -13,6 +16,12 @@ void frmMain::mnuEditBackColor_Click() {
   // Cancel ends the command with nothing changed.
   if (!platform::Dialogs().ColorDialog(colour)) return;
   StripBackColor = colour & 0xFFFFFFu;
+  // A colour chosen is a colour shown: the strip is no longer transparent.
+  strip_.SetTransparent(false);
+  {
+    const QSignalBlocker quiet(mnuEditTransparent);
+    mnuEditTransparent->setChecked(false);
+  }
   for (int k = 1; k <= PackImageCount(); ++k) PackImage(k).SetBackColor(StripBackColor);
   // The previews keep the colour they were drawn with.
   picMain->SetBackColor(StripBackColor);
@@ -20,6 +29,15 @@ void frmMain::mnuEditBackColor_Click() {
   ShowBackColorValues();
   // An empty strip has nothing to save.
   if (StripCount() > 0) SetStripChanged(true);
+}
+
+void frmMain::mnuEditTransparent_Click(bool transparent) {
+  if (strip_.Transparent() == transparent) return;
+  strip_.SetTransparent(transparent);
+  // The empty strip keeps its hint on the colour, readable either way.
+  if (StripCount() == 0) return;
+  RedrawStrip(0);
+  SetStripChanged(true);
 }
 
 void frmMain::ShowBackColorValues() {

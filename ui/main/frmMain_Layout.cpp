@@ -53,10 +53,7 @@ void frmMain::Form_Resize() {
     picMainFrame->resize(picMainFrame->width(), TwipsToPixels(h));
   picMainFrame->PlaceChild(hscMain, 0, picMainFrame->InnerHeight() - hscMain->height());
   hscMain->resize(picMainFrame->InnerWidth(), hscMain->height());
-  // The canvas is centred vertically above the scroll bar.
-  picMainFrame->SetChildTop(
-      picMain,
-      static_cast<int>(RoundHalfEven(picMainFrame->InnerHeight() - picMain->height() - hscMain->height()) / 2));
+  // The canvas is centred vertically above the scroll bar, or scrolls (below).
   const int buttonLeft = TwipsToPixels(PixelsToTwips(lstImages->x()) + tw(lstImages) + 50);
   cmdItemDel->move(buttonLeft, cmdItemDel->y());
   cmdItemRight->move(buttonLeft, cmdItemRight->y());
