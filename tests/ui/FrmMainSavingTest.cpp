@@ -279,6 +279,9 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     DoubleClickPreview(2);
     ChooseFromMenu(W().mnuEdit, W().mnuEditTransparent);
     QVERIFY(W().mnuEditTransparent->isChecked());
+    auto swatch = [this](int x, int y) { return PictureBox::FromQRgb(W().picSetBackColor->grab().toImage().pixel(x, y)); };
+    QCOMPARE(swatch(8, 8), 0xCCCCCCu);  // a checkerboard in the colour box too
+    QCOMPARE(swatch(8, 2), 0xFFFFFFu);
     for (auto [x, y, colour] : {std::tuple{0, 0, 0xCCCCCCu}, {8, 0, 0xFFFFFFu}, {0, 8, 0xFFFFFFu}, {8, 8, 0xCCCCCCu}})
       QCOMPARE(Canvas(x, y), colour);
     ChooseFromMenu(W().mnuFile, W().mnuFileLayoutJson);
@@ -310,6 +313,7 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor);
     QVERIFY(!W().mnuEditTransparent->isChecked());
     QCOMPARE(Canvas(0, 0), 0u);
+    QCOMPARE(swatch(8, 8), 0u);
     Key(kCtrlS);
     QCOMPARE(ReadAll(bmp).at(28), uint8_t(24));
     QCOMPARE(Pillow(Q(bmp)).what, QStringLiteral("BMP RGB"));

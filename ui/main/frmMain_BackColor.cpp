@@ -35,6 +35,7 @@ void frmMain::mnuEditTransparent_Click(bool transparent) {
   if (strip_.Transparent() == transparent) return;
   strip_.SetTransparent(transparent);
   // The empty strip keeps its hint on the colour, readable either way.
+  ShowBackColorValues();
   if (StripCount() == 0) return;
   RedrawStrip(0);
   SetStripChanged(true);
@@ -43,6 +44,18 @@ void frmMain::mnuEditTransparent_Click(bool transparent) {
 void frmMain::ShowBackColorValues() {
   // The swatch in the colour, with its sunken edge.
   picSetBackColor->SetBackColor(StripBackColor);
+  if (strip_.Transparent()) {
+    // Transparent: the swatch shows the canvas's checkerboard instead.
+    constexpr int kSquare = 6;
+    picSetBackColor->SetScalePixels();
+    picSetBackColor->SetAutoRedraw(true);
+    picSetBackColor->Cls();
+    picSetBackColor->FillBox(0, 0, picSetBackColor->ScaleWidth(), picSetBackColor->ScaleHeight(), 0xFFFFFF);
+    for (int y = 0; y < picSetBackColor->ScaleHeight(); y += kSquare)
+      for (int x = (y / kSquare) % 2 * kSquare; x < picSetBackColor->ScaleWidth(); x += 2 * kSquare)
+        picSetBackColor->FillBox(x, y, x + kSquare - 1, y + kSquare - 1, 0xCCCCCC);
+    picSetBackColor->SetAutoRedraw(false);
+  }
   picSetBackColor_Press();
   // Red, green and blue of the current colour; for reading only.
   for (int i = 0; i < 3; ++i) {
