@@ -24,11 +24,12 @@ struct StripEntry {
   std::shared_ptr<const clsImage> image;
 };
 
-// Pixels as 8-bit RGBA, not premultiplied, rows top to bottom without padding.
+// One 0xAARRGGBB value a pixel (alpha not premultiplied), rows top to bottom
+// without padding: the layout a window toolkit shows without converting.
 struct StripPicture {
   int32_t width = 0;
   int32_t height = 0;
-  std::vector<uint8_t> rgba;
+  std::vector<uint32_t> argb;
   // Whether every pixel is opaque (a strip over a colour).
   bool opaque = true;
 };

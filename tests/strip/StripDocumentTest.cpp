@@ -159,7 +159,7 @@ TEST_F(StripFiles, FailedSaveKeepsTheEarlierFile) {
 StripEntry Solid(int width, int height) {
   auto img = std::make_shared<clsImage>();
   // A PNG written by the strip's own encoder: one colour.
-  StripPicture picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4, 0x7F), true};
+  StripPicture picture{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, 0xFF7F7F7Fu), true};
   EXPECT_TRUE(img->LoadByteArray(StripDocument::EncodePng(picture), "PNG"));
   return StripEntry{"solid", "solid.png", 1, img};
 }
@@ -199,7 +199,7 @@ TEST(StripDocumentEdits, EntriesPlacesAndLimits) {
   std::string why;
   EXPECT_FALSE(huge.Compose(picture, &why));
   EXPECT_NE(why.find("81920 x 16384"), std::string::npos) << why;
-  EXPECT_TRUE(picture.rgba.empty());
+  EXPECT_TRUE(picture.argb.empty());
 }
 
 // The listing's name beside the strip.
@@ -229,7 +229,7 @@ TEST(StripDocumentEdits, EntriesKeepTheirImageWhenThePackReloads) {
   StripPicture picture;
   ASSERT_TRUE(strip.Compose(picture, nullptr));
   EXPECT_EQ(picture.width, 16);
-  EXPECT_EQ(std::vector<uint8_t>(picture.rgba.begin(), picture.rgba.begin() + 4), (std::vector<uint8_t>{255, 0, 0, 255}));
+  EXPECT_EQ(picture.argb.front(), 0xFFFF0000u);
 }
 
 }  // namespace

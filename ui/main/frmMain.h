@@ -229,6 +229,8 @@ class frmMain : public QMainWindow {
   uint32_t StripBackColor = 0xFFFFFF;
   // The strip: its entries, background and picture. The canvas and the list show it.
   StripDocument strip_;
+  // The canvas's last picture of it, kept so that each redraw reuses the memory.
+  StripPicture canvasPicture_;
   std::string SaveFileName;
   int32_t CaptionHeight = 0;
   std::unique_ptr<LoadedPack> pack_;  // never null

@@ -61,10 +61,10 @@ QImage frmMain::StripImage(std::string* why) {
   strip_.SetBackColor(StripBackColor);
   StripPicture picture;
   if (!strip_.Compose(picture, why)) return QImage();
-  const QImage wrapped(picture.rgba.data(), picture.width, picture.height, picture.width * 4,
-                       picture.opaque ? QImage::Format_RGBX8888 : QImage::Format_RGBA8888);
   // Opaque as 32-bit RGB, as the canvas holds it; with alpha, not premultiplied.
-  return wrapped.convertToFormat(picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+  return QImage(reinterpret_cast<const uchar*>(picture.argb.data()), picture.width, picture.height,
+                picture.width * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32)
+      .copy();
 }
 
 void frmMain::SetCanvasSize(int32_t width, int32_t height) {
@@ -101,7 +101,14 @@ void frmMain::RedrawStrip(const int16_t& FromPosition) {
   // The whole picture comes from the document: what the canvas shows is what
   // is saved, copied and dragged out.
   std::string why;
-  const QImage picture = StripImage(&why);
+  strip_.SetBackColor(StripBackColor);
+  const bool composed = strip_.Compose(canvasPicture_, &why);
+  // Shown straight from the composed pixels, without a copy.
+  const QImage picture =
+      composed ? QImage(reinterpret_cast<const uchar*>(canvasPicture_.argb.data()), canvasPicture_.width,
+                        canvasPicture_.height, canvasPicture_.width * 4,
+                        canvasPicture_.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32)
+               : QImage();
   SetCanvasSize(strip_.Width(), strip_.Height());
   picMain->SetAutoRedraw(true);
   if (picture.isNull()) {
