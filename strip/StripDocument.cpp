@@ -1,6 +1,7 @@
 #include "strip/StripDocument.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -317,6 +318,10 @@ std::string StripDocument::LayoutFileName(const std::string& stripFileName) {
   const size_t dot = base.rfind('.');
   // A leading dot starts a hidden file's name, not an extension.
   if (dot == std::string::npos || dot == 0) return stripFileName + ".json";
+  std::string ext = base.substr(dot);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // A strip saved under a .json name must not be replaced by its own listing.
+  if (ext == ".json") return stripFileName + ".json";
   return stripFileName.substr(0, stripFileName.size() - (base.size() - dot)) + ".json";
 }
 

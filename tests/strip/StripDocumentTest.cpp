@@ -146,16 +146,6 @@ print(bmp.format, bmp.mode, png.format, png.mode, layout['background'], [e['heig
   }
 }
 
-// A strip that cannot be written leaves the file there as it was and says why.
-TEST_F(StripFiles, FailedSaveKeepsTheEarlierFile) {
-  test::WriteAll(dir_.File("plain"), {1, 2, 3});
-  std::string why;
-  EXPECT_FALSE(strip_.Save(dir_.File("plain/strip.png"), StripDocument::Format::Png, &why));
-  EXPECT_FALSE(why.empty());
-  EXPECT_FALSE(strip_.SaveLayout(dir_.File("plain/strip.png"), &why));
-  EXPECT_EQ(test::ReadAll(dir_.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
-}
-
 StripEntry Solid(int width, int height) {
   auto img = std::make_shared<clsImage>();
   // A PNG written by the strip's own encoder: one colour.
@@ -202,11 +192,32 @@ TEST(StripDocumentEdits, EntriesPlacesAndLimits) {
   EXPECT_TRUE(picture.argb.empty());
 }
 
+// A strip that cannot be written leaves the file there as it was and says why.
+TEST(StripDocumentEdits, FailedSaveKeepsTheEarlierFile) {
+  test::RecordingDialogs dialogs;
+  test::TempDir dir;
+  StripDocument strip;
+  ASSERT_TRUE(strip.Insert(0, Solid(4, 4)));
+  test::WriteAll(dir.File("plain"), {1, 2, 3});
+  for (auto format : {StripDocument::Format::Png, StripDocument::Format::Bmp}) {
+    std::string why;
+    EXPECT_FALSE(strip.Save(dir.File("plain/strip.png"), format, &why));
+    EXPECT_FALSE(why.empty());
+  }
+  std::string why;
+  EXPECT_FALSE(strip.SaveLayout(dir.File("plain/strip.png"), &why));
+  EXPECT_FALSE(why.empty());
+  EXPECT_EQ(test::ReadAll(dir.File("plain")), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_TRUE(strip.Save(dir.File("strip.bmp"), StripDocument::Format::Bmp, &why)) << why;
+  EXPECT_EQ(test::ReadAll(dir.File("strip.bmp")).size(), size_t(14 + 40 + 4 * 12));
+}
+
 // The listing's name beside the strip.
 TEST(StripDocumentEdits, LayoutFileNameReplacesTheExtension) {
   EXPECT_EQ(StripDocument::LayoutFileName("/a.b/strip.png"), "/a.b/strip.json");
   EXPECT_EQ(StripDocument::LayoutFileName("/a.b/strip"), "/a.b/strip.json");
   EXPECT_EQ(StripDocument::LayoutFileName("/a/.strip"), "/a/.strip.json");
+  EXPECT_EQ(StripDocument::LayoutFileName("/a/strip.JSON"), "/a/strip.JSON.json");  // never the strip itself
 }
 
 // An image in the strip stays as it was added when its pack loads its images

@@ -14,6 +14,8 @@
 
 namespace quelo::ui {
 
+static_assert(StripDocument::kMaxEntries == kMaxStripImages, "the strip and its message agree on the limit");
+
 int frmMain::StripCount() const { return strip_.Count(); }
 
 int16_t frmMain::StripImageIndex(int Position) const {
