@@ -1,6 +1,10 @@
 // The main window, offscreen, on packs made here: loose folders and archives
 // appended to a copy of this test program. Message boxes are answered from a script.
 #include <QClipboard>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -109,6 +113,29 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [テストパック]"));
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[自己展開書庫：") + Q(exe) + "]");
+
+    // The listing beside a saved strip names each image by its member and its title.
+    DoubleClickPreview(3);
+    DoubleClickPreview(1);
+    ChooseFromMenu(W().mnuFile, W().mnuFileLayoutJson);
+    dialogs_->AnswerSave(dir_->File("s.png"), 3);
+    W().mnuFileSaveAs->trigger();
+    QFile json(Q(dir_->File("s.json")));
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    const QJsonObject layout = QJsonDocument::fromJson(json.readAll()).object();
+    QStringList images;
+    for (const QJsonValue& e : layout[QStringLiteral("images")].toArray()) {
+      const QJsonObject o = e.toObject();
+      images << QStringLiteral("%1 %2 %3,%4 %5x%6")
+                    .arg(o[QStringLiteral("name")].toString(), o[QStringLiteral("text")].toString())
+                    .arg(o[QStringLiteral("x")].toInt())
+                    .arg(o[QStringLiteral("y")].toInt())
+                    .arg(o[QStringLiteral("width")].toInt())
+                    .arg(o[QStringLiteral("height")].toInt());
+    }
+    QCOMPARE(images, (QStringList{QStringLiteral("p3.psd 絵3 0,0 13x12"), QStringLiteral("p1.psd 絵1 13,0 11x12")}));
+    QCOMPARE(layout[QStringLiteral("file")].toString(), QStringLiteral("s.png"));
+    QCOMPARE(layout[QStringLiteral("background")].toString(), QStringLiteral("#ffffff"));
   }
 
   void StatusShowsPercentageWhileLoading() {
