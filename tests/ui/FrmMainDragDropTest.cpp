@@ -254,6 +254,26 @@ class FrmMainDragDropTest : public QObject, protected MainWindowHarness {
     QCOMPARE(W().lstImages->currentRow(), 1);
   }
 
+  // A transparent strip leaves the window with its alpha: the picture and its
+  // PNG file hold the image's own pixels, soft alpha and all.
+  void TransparentStripDragsOutWithItsAlpha() {
+    const std::vector<uint8_t> pixels = quelo::test::PatternPixels(24, 16, 4, 5);
+    StartLoose({{"a.psd", quelo::test::MakePsd(24, 16, 4, pixels)}});
+    DoubleClickPreview(1);
+    W().mnuEditTransparent->trigger();
+    QTimer::singleShot(0, this, [] { QDrag::cancel(); });
+    Press(10);
+    QTest::mouseMove(W().picMain, QPoint(10 + QApplication::startDragDistance(), 5));
+    const auto* drag = W().picMain->findChild<QDrag*>();
+    QVERIFY(drag);
+    const QImage expected =
+        QImage(pixels.data(), 24, 16, 24 * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(qvariant_cast<QImage>(drag->mimeData()->imageData()).convertToFormat(QImage::Format_ARGB32), expected);
+    const Decoded file = Pillow(drag->mimeData()->urls().value(0).toLocalFile());
+    QCOMPARE(file.what, QStringLiteral("PNG RGBA"));
+    QCOMPARE(file.image, expected);
+  }
+
   // A press and a move on an image drag it: dropped on the canvas it moves to
   // the gap under the pointer, where the marker showed, and stays selected; its
   // own two gaps change nothing. The drag carries the picture as well.
