@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 
 #include <cerrno>
 #include <filesystem>
@@ -251,6 +252,74 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
              (QStringList{"hare.ico", "hare.psd", "strip.bmp"}));
   }
 
+  // 背景を透明にする: the canvas shows a checkerboard where the images are clear;
+  // the PNG and the 32-bit BMP hold every pixel with its alpha (read by Pillow
+  // and ImageMagick), Ctrl+C copies the alpha too, and with 位置を JSON ファイル
+  // にも保存 the listing beside the strip cuts it back into its source images. A
+  // colour chosen afterwards makes the strip opaque again, a 24-bit BMP.
+  void TransparentStripKeepsItsAlpha() {
+    auto python = [this](const QString& script) {
+      QProcess p;
+      p.setWorkingDirectory(Q(dir_->Path()));
+      p.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script});
+      p.waitForFinished(60000);
+      return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError()).trimmed();
+    };
+    QCOMPARE(python(QStringLiteral(
+                 "from PIL import Image\n"
+                 "a = Image.new('RGBA', (16, 16))\n"
+                 "a.putdata([(200, x * 16, y * 16, 0 if x < 12 and y < 12 else x * 16 + y) for y in range(16) for x in range(16)])\n"
+                 "a.save('a.png')\n"
+                 "b = Image.new('RGBA', (8, 16))\n"
+                 "b.putdata([(x * 30, 90, y * 15, 255 if x % 2 else 100) for y in range(16) for x in range(8)])\n"
+                 "b.save('b.png')\n")),
+             QString());
+    StartIn(dir_->File("quelo"));
+    DoubleClickPreview(1);
+    DoubleClickPreview(2);
+    ChooseFromMenu(W().mnuEdit, W().mnuEditTransparent);
+    QVERIFY(W().mnuEditTransparent->isChecked());
+    auto swatch = [this](int x, int y) { return PictureBox::FromQRgb(W().picSetBackColor->grab().toImage().pixel(x, y)); };
+    QCOMPARE(swatch(8, 8), 0xCCCCCCu);  // a checkerboard in the colour box too
+    QCOMPARE(swatch(8, 2), 0xFFFFFFu);
+    for (auto [x, y, colour] : {std::tuple{0, 0, 0xCCCCCCu}, {8, 0, 0xFFFFFFu}, {0, 8, 0xFFFFFFu}, {8, 8, 0xCCCCCCu}})
+      QCOMPARE(Canvas(x, y), colour);
+    ChooseFromMenu(W().mnuFile, W().mnuFileLayoutJson);
+    QVERIFY(W().mnuFileLayoutJson->isChecked());
+    const std::string png = dir_->File("strip.png"), bmp = dir_->File("strip.bmp");
+    Choose(W().mnuFileSaveAs, png, 3);
+    Choose(W().mnuFileSaveAs, bmp, 1);
+    QCOMPARE(TakeMessages(), QString());
+    QCOMPARE(python(QStringLiteral(
+                 "import json, subprocess\n"
+                 "from PIL import Image\n"
+                 "png = Image.open('strip.png'); bmp = Image.open('strip.bmp')\n"
+                 "assert list(png.getdata()) == list(bmp.getdata())\n"
+                 "magick = subprocess.run(['/usr/bin/convert', 'strip.bmp', 'rgba:-'], capture_output=True).stdout\n"
+                 "assert magick == png.tobytes(), 'ImageMagick'\n"
+                 "layout = json.load(open('strip.json'))\n"
+                 "for e in layout['images']:\n"
+                 "  box = (e['x'], e['y'], e['x'] + e['width'], e['y'] + e['height'])\n"
+                 "  assert list(png.crop(box).getdata()) == list(Image.open(e['name']).convert('RGBA').getdata()), e\n"
+                 "print(png.mode, bmp.mode, layout['file'], layout['width'], layout['height'], len(layout['images']))\n")),
+             QStringLiteral("RGBA RGBA strip.bmp 24 16 2"));
+    Activate();
+    Key(kCtrlC);
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QVERIFY(copied.hasAlphaChannel());
+    QCOMPARE(Argb(copied), Pillow(Q(png)).image);
+
+    dialogs_->colourAnswers = {0x000000};
+    ChooseFromMenu(W().mnuEdit, W().mnuEditBackColor);
+    QVERIFY(!W().mnuEditTransparent->isChecked());
+    QCOMPARE(Canvas(0, 0), 0u);
+    QCOMPARE(swatch(8, 8), 0u);
+    Key(kCtrlS);
+    QCOMPARE(ReadAll(bmp).at(28), uint8_t(24));
+    QCOMPARE(Pillow(Q(bmp)).what, QStringLiteral("BMP RGB"));
+    QCOMPARE(Pillow(Q(bmp)).image, CanvasImage());
+  }
+
   // Black behind a half-transparent image and a lower one: both and the band under
   // the lower one repaint, the previews stay white, the panel shows the values; the
   // next dialog starts on black and its Cancel changes nothing; a new strip takes
@@ -425,13 +494,22 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
       Key(kCtrlN);
       QCOMPARE(W().lstImages->count(), lines);
     }
-    QCOMPARE(W().windowTitle(), saved);
+    // The new strip has no file: the title names none, and the first Ctrl+S asks
+    // for a name instead of replacing the strip saved before.
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P]"));
     QCOMPARE(Pillow(Q(bmp)).image.size(), QSize(16, 16));  // as last saved
     DoubleClickPreview(1);
+    const size_t asked = dialogs_->saveRequests.size();
+    Key(kCtrlS);
+    QCOMPARE(dialogs_->saveRequests.size(), asked + 1);  // cancelled
+    QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [P] *"));
+    dialogs_->AnswerSave(bmp);
     Key(kCtrlS);
     TakeMessages();
     Key(kCtrlN);
     QCOMPARE(TakeMessages(), QStringLiteral("現在選択されているリストは破棄されます。\r\nよろしいですか？"));
+    dialogs_->AnswerSave(bmp);  // the save that fails
+    dialogs_->AnswerSave(bmp);
 
     DoubleClickPreview(1);
     dialogs_->answers = {MsgResult::Cancel, MsgResult::Yes, MsgResult::Yes};

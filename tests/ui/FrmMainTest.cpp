@@ -1,10 +1,15 @@
 // The main window, offscreen, on packs made here: loose folders and archives
 // appended to a copy of this test program. Message boxes are answered from a script.
 #include <QClipboard>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QMenu>
 #include <QScrollBar>
 #include <QtTest>
 
@@ -167,6 +172,29 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().windowTitle(), QStringLiteral("Quelo - [テストパック]"));
     QVERIFY(dialogs_->messages.empty());
     QCOMPARE(Status(), QStringLiteral("ファイルの読み込みが完了しました...[自己展開書庫：") + Q(exe) + "]");
+
+    // The listing beside a saved strip names each image by its member and its title.
+    DoubleClickPreview(3);
+    DoubleClickPreview(1);
+    ChooseFromMenu(W().mnuFile, W().mnuFileLayoutJson);
+    dialogs_->AnswerSave(dir_->File("s.png"), 3);
+    W().mnuFileSaveAs->trigger();
+    QFile json(Q(dir_->File("s.json")));
+    QVERIFY(json.open(QIODevice::ReadOnly));
+    const QJsonObject layout = QJsonDocument::fromJson(json.readAll()).object();
+    QStringList images;
+    for (const QJsonValue& e : layout[QStringLiteral("images")].toArray()) {
+      const QJsonObject o = e.toObject();
+      images << QStringLiteral("%1 %2 %3,%4 %5x%6")
+                    .arg(o[QStringLiteral("name")].toString(), o[QStringLiteral("text")].toString())
+                    .arg(o[QStringLiteral("x")].toInt())
+                    .arg(o[QStringLiteral("y")].toInt())
+                    .arg(o[QStringLiteral("width")].toInt())
+                    .arg(o[QStringLiteral("height")].toInt());
+    }
+    QCOMPARE(images, (QStringList{QStringLiteral("p3.psd 絵3 0,0 13x12"), QStringLiteral("p1.psd 絵1 13,0 11x12")}));
+    QCOMPARE(layout[QStringLiteral("file")].toString(), QStringLiteral("s.png"));
+    QCOMPARE(layout[QStringLiteral("background")].toString(), QStringLiteral("#ffffff"));
   }
 
   void StatusShowsPercentageWhileLoading() {
@@ -205,8 +233,12 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(W().SelectedPreview, int16_t(1));  // the click gave the preview the focus
     Click(-1, W().cmdItemLeft);
     QCOMPARE(ListLines(), Q("x.psd z.psd y.psd z.psd"));
-    QVERIFY(W().lstImages->selectedItems().isEmpty());
+    QCOMPARE(W().lstImages->currentRow(), 0);  // the moved line stays selected
     for (auto [x, colour] : {std::pair{15, kRed}, {16, kBlue}, {24, kGreen}}) QCOMPARE(Canvas(x, 7), colour);
+    // Ctrl and a click take the selection away.
+    QTest::mouseClick(W().lstImages->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      W().lstImages->visualItemRect(W().lstImages->item(0)).center());
+    QVERIFY(W().lstImages->selectedItems().isEmpty());
     Click(-1, W().cmdItemRight);  // nothing selected: nothing moves
     Click(2, W().cmdItemRight);
     QCOMPARE(ListLines(), Q("x.psd z.psd z.psd y.psd"));
@@ -253,6 +285,99 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
     QCOMPARE(Canvas(31, 31), kRed);
     QCOMPARE(Canvas(79, canvas.height() - 1), added ? kBlue : 0u);
     if (answer == MsgResult::Yes) QCOMPARE(Canvas(31, 47), GetSysColor(syscolor::kWindow));  // under the first image
+  }
+
+  // ← and → keep the moved image selected: three presses move it three places,
+  // the canvas following each time.
+  void ArrowButtonsMoveTheSameImageAgain() {
+    StartLoose({{"a.psd", SolidPsd(8, 8, kRed)}, {"b.psd", SolidPsd(8, 8, kGreen)},
+                {"c.psd", SolidPsd(8, 8, kBlue)}, {"d.psd", SolidPsd(8, 8, 0x00FFFF)}});
+    for (int k = 1; k <= 4; ++k) DoubleClickPreview(k);
+    Click(3, W().cmdItemLeft);
+    Click(-1, W().cmdItemLeft);
+    Click(-1, W().cmdItemLeft);
+    QCOMPARE(ListLines(), Q("d.psd a.psd b.psd c.psd"));
+    QCOMPARE(W().lstImages->selectedItems().size(), 1);
+    QCOMPARE(W().lstImages->currentRow(), 0);
+    QCOMPARE(Canvas(0, 0), 0x00FFFFu);
+    Click(-1, W().cmdItemRight);
+    Click(-1, W().cmdItemRight);
+    QCOMPARE(ListLines(), Q("a.psd b.psd d.psd c.psd"));
+    QCOMPARE(W().lstImages->currentRow(), 2);
+    for (auto [x, colour] : {std::pair{0, kRed}, {8, kGreen}, {16, 0x00FFFFu}, {24, kBlue}}) QCOMPARE(Canvas(x, 7), colour);
+  }
+
+  // A strip taller than the frame starts with its top row in view and scrolls
+  // down with a vertical bar (clicked) to its bottom row; a low strip has no bar.
+  void TallStripScrollsVertically() {
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const uint32_t c = y < 300 ? kRed : kBlue;
+        for (int i = 0; i < 3; ++i) pixels.push_back(static_cast<uint8_t>(c >> (8 * i)));
+      }
+    StartLoose({{"low.psd", SolidPsd(16, 8, kGreen)}, {"tall.psd", quelo::test::MakePsd(16, 600, 3, pixels)}});
+    auto* bar = Find<QScrollBar>("vscMain");
+    QVERIFY(bar);
+    DoubleClickPreview(1);
+    QVERIFY(!bar->isVisible());
+    Click(0, W().cmdItemDel);
+    DoubleClickPreview(2);
+    QVERIFY(bar->isVisible());
+    PictureBox* frame = W().picMainFrame;
+    const int view = frame->InnerHeight() - W().hscMain->height(), b = frame->BorderWidth();
+    QVERIFY(view < 600);
+    QCOMPARE(bar->maximum(), 600 + 10 - view);
+    QCOMPARE(frame->ChildTop(W().picMain), 5);
+    auto shown = [&](int y) {
+      return PictureBox::FromQRgb(frame->grab().toImage().pixel(b + frame->ChildLeft(W().picMain) + 8, b + y));
+    };
+    QCOMPARE(shown(5), kRed);
+    // Page by page, with clicks on the bar above its lower arrow.
+    for (int i = 0; i < 20 && bar->value() < bar->maximum(); ++i)
+      QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() - bar->width() - 3));
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(frame->ChildTop(W().picMain) + 600, view - 5);
+    QCOMPARE(shown(view - 6), kBlue);
+    // The bar leaves room: it does not cover the horizontal one.
+    QVERIFY(bar->geometry().bottom() < W().hscMain->geometry().top());
+    QVERIFY(W().hscMain->geometry().right() < bar->geometry().left());
+  }
+
+  // Opening another folder forgets the old pack's selection (no frame or
+  // caption left in the panel, also after 再描画) and the strip's scroll: the
+  // canvas comes back centred with its hint, and a new wide strip starts at
+  // its left end.
+  void OpeningStartsAFreshPanelAndCanvas() {
+    StartLoose({{"a.psd", SolidPsd(200, 8, 0xFF)}});
+    for (int i = 0; i < 3; ++i) DoubleClickPreview(1);
+    QScrollBar* bar = W().hscMain;
+    QVERIFY(bar->isEnabled());
+    for (int i = 0; i < 20 && bar->value() < bar->maximum(); ++i)
+      QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - bar->height() - 3, bar->height() / 2));
+    QVERIFY(bar->value() > 0);
+    ClickPreview(1);
+    const QPoint caption = InPanel(1, 190, -W().CaptionHeight / 2);  // right of the name
+    const QRgb highlight = PictureBox::ToQRgb(GetSysColor(syscolor::kHighlight));
+    QCOMPARE(W().picPreviews->grab().toImage().pixel(caption), highlight);
+    quelo::test::TempDir other;
+    quelo::test::WriteAll(other.File("x.psd"), SolidPsd(200, 8, 0xFF00));
+    dialogs_->openAnswers = {other.Path()};
+    dialogs_->answers = {MsgResult::No};
+    W().mnuFile->popup(W().mapToGlobal(QPoint(0, 0)));
+    QTest::keyClick(W().mnuFile, Qt::Key_D);
+    QCOMPARE(Names(), Q("x.psd"));
+    QCOMPARE(W().SelectedPreview, int16_t(-1));
+    QVERIFY(W().picPreviews->grab().toImage().pixel(caption) != highlight);
+    W().mnuShowRedraw->trigger();
+    QVERIFY(W().picPreviews->grab().toImage().pixel(caption) != highlight);
+    QCOMPARE(W().picMain->PrintedTexts().size(), size_t(2));
+    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), (W().picMainFrame->InnerWidth() - 300) / 2);
+    QVERIFY(!bar->isEnabled());
+    for (int i = 0; i < 3; ++i) DoubleClickPreview(1);
+    QVERIFY(bar->isEnabled());
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(W().picMainFrame->ChildLeft(W().picMain), 5);
   }
 
   // At most twenty; a wider strip scrolls with 5 pixels of frame at either end,

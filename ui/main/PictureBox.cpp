@@ -219,11 +219,16 @@ std::unique_ptr<QPainter> PictureBox::SharpPainter(const QRect& covered) {
 void PictureBox::ShowPicture(const QImage& picture) {
   BeginImageDrawing();
   const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-  std::vector<uint32_t> row(static_cast<size_t>(rgb.width()));
-  for (int y = 0; y < rgb.height(); ++y) {
-    const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-    for (int x = 0; x < rgb.width(); ++x) row[static_cast<size_t>(x)] = FromQRgb(line[x]);
-    SetRow(0, y, row.data(), rgb.width());
+  QImage& target = Target();
+  // Row by row into the retained picture, as SetRow would put them, without
+  // converting each pixel there and back.
+  const QRect area = rgb.rect() & target.rect();
+  if (!area.isEmpty()) {
+    for (int y = 0; y < area.height(); ++y)
+      std::copy_n(reinterpret_cast<const QRgb*>(rgb.constScanLine(y)), area.width(),
+                  reinterpret_cast<QRgb*>(target.scanLine(y)));
+    MarkStale(area);
+    Changed();
   }
   SetAutoRedraw(false);
 }

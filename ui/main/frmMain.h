@@ -27,6 +27,7 @@
 
 #include "image/clsImage.h"
 #include "pack/LoadedPack.h"
+#include "strip/StripDocument.h"
 #include "ui/main/PreviewStack.h"
 
 class QAction;
@@ -148,9 +149,6 @@ class frmMain : public QMainWindow {
   void RemoveStripImage(int16_t Position);
   int StripCount() const;
   int16_t StripImageIndex(int Position) const;
-  // The image a line shows, held by the line itself: it stays as it was added
-  // when the pack is loaded again at another icon size.
-  clsImage& StripImage(int Position) const;
   int SelectedStripPosition() const;
   void ClearStripSelection();
   void cmdItemDel_Click();
@@ -162,6 +160,10 @@ class frmMain : public QMainWindow {
   void mnuFileNew_Click();
   // Entry From into gap Gap of the strip (0 = the front, count = the end).
   void MoveStripImage(int16_t From, int16_t Gap);
+  // Entry From to place To, the list line following and staying selected.
+  void MoveStripEntry(int From, int To);
+  // The member or file name image Index came from.
+  std::string ImageSourceName(int16_t Index) const;
 
   // ---- Strip canvas (frmMain_StripCanvas.cpp) ----
   void DrawEmptyStrip();
@@ -171,6 +173,10 @@ class frmMain : public QMainWindow {
   void SetCanvasSize(int32_t width, int32_t height);
   void UpdateStripScroll();
   void hscMain_Change();
+  void vscMain_Change();
+  // The strip picture from the document: with its alpha when transparent, the
+  // empty strip's hint when there are no entries; null when too large to hold.
+  QImage StripImage(std::string* why = nullptr);
 
   // ---- Drag and drop, the canvas's mouse and wheel (frmMain_DragDrop.cpp) ----
   void ConnectStripCanvas();
@@ -214,6 +220,7 @@ class frmMain : public QMainWindow {
   void mnuEditBackColor_Click();
   // The strip's colour changed, from the dialog or the fields: images, canvas, fields.
   void SetStripBackColor(uint32_t colour);
+  void mnuEditTransparent_Click(bool transparent);
   void ShowBackColorValues();
   void ConnectBackColorFields();
   void txtBackColor_Change();
@@ -234,6 +241,10 @@ class frmMain : public QMainWindow {
   std::string AppDir;
   int16_t SelectedPreview = -1;
   uint32_t StripBackColor = 0xFFFFFF;
+  // The strip: its entries, background and picture. The canvas and the list show it.
+  StripDocument strip_;
+  // The canvas's last picture of it, kept so that each redraw reuses the memory.
+  StripPicture canvasPicture_;
   std::string SaveFileName;
   int32_t CaptionHeight = 0;
   std::unique_ptr<LoadedPack> pack_;  // never null
@@ -270,6 +281,7 @@ class frmMain : public QMainWindow {
   std::unique_ptr<QTemporaryDir> stripDragDir_;
   // The strip scroll value, put aside while the bar is disabled and empty.
   int keptStripScroll_ = 0;
+  int keptStripVScroll_ = 0;
 
   // ---- Controls ----
   QSize laidOutSize_;           // the outer size the controls were last placed for
@@ -290,6 +302,7 @@ class frmMain : public QMainWindow {
   PictureBox* picMainFrame = nullptr;
   PictureBox* picMain = nullptr;
   QScrollBar* hscMain = nullptr;
+  QScrollBar* vscMain = nullptr;  // shown only while the strip is taller than the frame
   // dlgCommon: the save and colour dialogs are the platform's, through platform::Dialogs().
   bool savePng_ = false;     // SaveFileName was saved as PNG
 
@@ -304,11 +317,13 @@ class frmMain : public QMainWindow {
   QAction* mnuFileSaveAs = nullptr;
   QAction* mnuFileSave = nullptr;
   QAction* mnuFileCopy = nullptr;
+  QAction* mnuFileLayoutJson = nullptr;  // saving also writes the JSON listing beside the strip
   QAction* mnuFileSep2 = nullptr;
   QAction* mnuFileEnd = nullptr;
   QMenu* mnuEdit = nullptr;
   QAction* mnuEditBackColor = nullptr;
   QAction* mnuEditCopy = nullptr;
+  QAction* mnuEditTransparent = nullptr;
   QMenu* mnuShow = nullptr;
   QAction* mnuShowRedraw = nullptr;
   QMenu* mnuShowIconSize = nullptr;
@@ -331,4 +346,3 @@ class frmMain : public QMainWindow {
 
 }  // namespace quelo::ui
 
-Q_DECLARE_METATYPE(std::shared_ptr<quelo::clsImage>)

@@ -1,9 +1,12 @@
 // The background colour of the strip: chosen in the colour dialog or typed
-// into the colour panel's fields, pushed into every image object and the
-// canvas, and shown in the colour panel.
+// into the colour panel's fields, pushed into every image object, the strip
+// and the canvas, and shown in the colour panel; or no colour at all, a
+// transparent strip.
+#include <QAction>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -22,9 +25,13 @@ void frmMain::mnuEditBackColor_Click() {
 
 void frmMain::SetStripBackColor(uint32_t colour) {
   StripBackColor = colour & 0xFFFFFFu;
+  // A colour chosen is a colour shown: the strip is no longer transparent.
+  strip_.SetTransparent(false);
+  {
+    const QSignalBlocker quiet(mnuEditTransparent);
+    mnuEditTransparent->setChecked(false);
+  }
   for (int k = 1; k <= PackImageCount(); ++k) PackImage(k).SetBackColor(StripBackColor);
-  // Lines may hold images of a pack loaded before at another icon size.
-  for (int p = 0; p < StripCount(); ++p) StripImage(p).SetBackColor(StripBackColor);
   // The previews keep the colour they were drawn with.
   picMain->SetBackColor(StripBackColor);
   RedrawStrip(0);
@@ -33,9 +40,31 @@ void frmMain::SetStripBackColor(uint32_t colour) {
   if (StripCount() > 0) SetStripChanged(true);
 }
 
+void frmMain::mnuEditTransparent_Click(bool transparent) {
+  if (strip_.Transparent() == transparent) return;
+  strip_.SetTransparent(transparent);
+  // The empty strip keeps its hint on the colour, readable either way.
+  ShowBackColorValues();
+  if (StripCount() == 0) return;
+  RedrawStrip(0);
+  SetStripChanged(true);
+}
+
 void frmMain::ShowBackColorValues() {
   // The swatch in the colour, with its sunken edge.
   picSetBackColor->SetBackColor(StripBackColor);
+  if (strip_.Transparent()) {
+    // Transparent: the swatch shows the canvas's checkerboard instead.
+    constexpr int kSquare = 6;
+    picSetBackColor->SetScalePixels();
+    picSetBackColor->SetAutoRedraw(true);
+    picSetBackColor->Cls();
+    picSetBackColor->FillBox(0, 0, picSetBackColor->ScaleWidth(), picSetBackColor->ScaleHeight(), 0xFFFFFF);
+    for (int y = 0; y < picSetBackColor->ScaleHeight(); y += kSquare)
+      for (int x = (y / kSquare) % 2 * kSquare; x < picSetBackColor->ScaleWidth(); x += 2 * kSquare)
+        picSetBackColor->FillBox(x, y, x + kSquare - 1, y + kSquare - 1, 0xCCCCCC);
+    picSetBackColor->SetAutoRedraw(false);
+  }
   picSetBackColor_Press();
   // Red, green and blue of the current colour.
   for (int i = 0; i < 3; ++i) txtBackColor[i]->setText(QString::number((StripBackColor >> (8 * i)) & 0xFFu));

@@ -11,6 +11,7 @@
 #include "platform/Platform.h"
 #include "ui/main/Language.h"
 #include "ui/main/PictureBox.h"
+#include "ui/main/SaveFolders.h"
 #include "ui/main/frmMain.h"
 
 namespace quelo::ui {
@@ -39,6 +40,12 @@ void frmMain::CreateMenus() {
   mnuFileSaveAs = entry(mnuFile, "mnuFileSaveAs", tr("名前を付けて保存(&A)"));
   mnuFileSave = entry(mnuFile, "mnuFileSave", tr("上書き保存(&S)"));
   mnuFileCopy = entry(mnuFile, "mnuFileCopy", tr("クリップボードにコピー(&C)"));
+  // Saving also writes where each image lies, beside the strip: kept in the settings.
+  mnuFileLayoutJson = entry(mnuFile, "mnuFileLayoutJson", tr("位置を JSON ファイルにも保存(&J)"));
+  mnuFileLayoutJson->setCheckable(true);
+  mnuFileLayoutJson->setChecked(QueloSettings().value(QStringLiteral("SaveStripLayout"), false).toBool());
+  connect(mnuFileLayoutJson, &QAction::toggled, this,
+          [](bool on) { QueloSettings().setValue(QStringLiteral("SaveStripLayout"), on); });
   mnuFileSep2 = separator(mnuFile, "mnuFileSep2");
   // The recent packs and folders, shown once there are any.
   for (int i = 0; i < 5; ++i) {
@@ -73,6 +80,9 @@ void frmMain::CreateMenus() {
   mnuEditCopy = entry(mnuEdit, "mnuEditCopy", tr("クリップボードにコピー(&C)"));
   mnuEditCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
   connect(mnuEditBackColor, &QAction::triggered, this, [this] { mnuEditBackColor_Click(); });
+  mnuEditTransparent = entry(mnuEdit, "mnuEditTransparent", tr("背景を透明にする(&T)"));
+  mnuEditTransparent->setCheckable(true);
+  connect(mnuEditTransparent, &QAction::triggered, this, [this](bool on) { mnuEditTransparent_Click(on); });
   connect(mnuEditCopy, &QAction::triggered, this, [this] { mnuEditCopy_Click(); });
 
   mnuShow = bar->addMenu(tr("表示(&V)"));

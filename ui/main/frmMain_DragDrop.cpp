@@ -130,8 +130,12 @@ void frmMain::ConnectStripCanvas() {
         return true;
       }
       case QEvent::Wheel:
-        // The wheel over the strip area turns the strip's scroll bar.
-        if (hscMain->isEnabled()) QCoreApplication::sendEvent(hscMain, event);
+        // The wheel over the strip area turns the strip's scroll bar; the
+        // vertical one when only the strip's height scrolls.
+        if (hscMain->isEnabled())
+          QCoreApplication::sendEvent(hscMain, event);
+        else if (vscMain->isVisible())
+          QCoreApplication::sendEvent(vscMain, event);
         return true;
       default:
         return false;
@@ -252,9 +256,14 @@ void frmMain::picMain_MouseMove(Qt::MouseButtons Buttons, int X, int Y) {
   // Both at once: the entry for a drop on this canvas, the picture for
   // everything else; the drop target takes what it understands.
   QMimeData* data = StripPictureData();
+  if (!data) return;
   data->setData(kStripMimeType,
                 QByteArray::number(QCoreApplication::applicationPid()) + ' ' + QByteArray::number(stripDragFrom_));
-  const QImage& picture = picMain->Image();
+  const QImage picture = StripImage();
+  if (picture.isNull()) {
+    delete data;
+    return;
+  }
   auto* drag = new QDrag(picMain);
   drag->setMimeData(data);
   const double scale = std::min(1.0, static_cast<double>(kDragImageWidth) / std::max(1, picture.width()));
@@ -270,7 +279,9 @@ QMimeData* frmMain::StripPictureData() {
   // As an image for editors and documents, as PNG bytes, and as a PNG file for
   // file managers. The file lives until the window goes, so that a receiver
   // that reads it after the drop still finds it.
-  const QImage& picture = picMain->Image();
+  const QImage picture = StripImage();
+  // Too large to hold: there is nothing to drag.
+  if (picture.isNull()) return nullptr;
   auto* data = new QMimeData;
   data->setImageData(picture);
   QByteArray png;

@@ -56,10 +56,7 @@ void frmMain::Form_Resize() {
     picMainFrame->resize(picMainFrame->width(), TwipsToPixels(h));
   picMainFrame->PlaceChild(hscMain, 0, picMainFrame->InnerHeight() - hscMain->height());
   hscMain->resize(picMainFrame->InnerWidth(), hscMain->height());
-  // The canvas is centred vertically above the scroll bar.
-  picMainFrame->SetChildTop(
-      picMain,
-      static_cast<int>(RoundHalfEven(picMainFrame->InnerHeight() - picMain->height() - hscMain->height()) / 2));
+  // The canvas is centred vertically above the scroll bar, or scrolls (below).
   // The list is as wide as designed unless its buttons would then reach under
   // the colour panel (a wide preview panel pushes the list right): then it
   // gives up the width, so the buttons end 50 twips before the panel.

@@ -1,9 +1,9 @@
-// Carrying the strip out of the program: saving the canvas as a bitmap (or a
-// PNG), the clipboard, and exporting a pack file byte for byte or as an icon.
-#include <QBuffer>
+// Carrying the strip out of the program: saving the strip document's picture as
+// a bitmap (or a PNG) with, when asked, its JSON listing beside it; the
+// clipboard; and exporting a pack file byte for byte or as an icon.
+#include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QImageWriter>
 
 #include <cctype>
 #include <exception>
@@ -46,33 +46,26 @@ void PutOnClipboard(const QImage& picture) {
 }  // namespace
 
 bool frmMain::SaveStripBitmap(const std::string& FileName, bool asPng) {
-  // 24 bits per pixel: the canvas holds opaque colours only.
-  const QImage picture = picMain->Image().convertToFormat(QImage::Format_RGB888);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, asPng ? "png" : "bmp");
+  // 24 bits per pixel over a colour; with alpha (32-bit BMP, RGBA PNG) when transparent.
+  strip_.SetBackColor(StripBackColor);
   std::string reason;
-  if (!writer.write(picture)) {
-    reason = writer.errorString().toStdString();
-  } else {
-    try {
-      // A failure leaves a file of that name as it was.
-      ReplacingFile out(FileName, "frmMain.SaveStripBitmap");
-      out.Write(bytes.constData(), static_cast<size_t>(bytes.size()));
-      out.Commit();
-      return true;
-    } catch (const QueloError& e) {
-      reason = e.UserDescription();
-    } catch (const std::exception& e) {
-      reason = e.what();
-    }
+  if (!strip_.Save(FileName, asPng ? StripDocument::Format::Png : StripDocument::Format::Bmp, &reason)) {
+    platform::ShowMessage(tr("ファイル %1 に保存できませんでした。\r\n%2")
+                              .arg(QString::fromStdString(FileName), QString::fromStdString(reason))
+                              .toStdString(),
+                          platform::MsgIcon::Critical);
+    return false;
   }
-  platform::ShowMessage(tr("ファイル %1 に保存できませんでした。\r\n%2")
-                            .arg(QString::fromStdString(FileName), QString::fromStdString(reason))
-                            .toStdString(),
-                        platform::MsgIcon::Critical);
-  return false;
+  // The strip is saved whatever becomes of its listing; a listing that can't be
+  // written is told.
+  if (mnuFileLayoutJson->isChecked() && !strip_.SaveLayout(FileName, &reason)) {
+    platform::ShowMessage(tr("ファイル %1 に保存できませんでした。\r\n%2")
+                              .arg(QString::fromStdString(StripDocument::LayoutFileName(FileName)),
+                                   QString::fromStdString(reason))
+                              .toStdString(),
+                          platform::MsgIcon::Critical);
+  }
+  return true;
 }
 
 bool frmMain::mnuFileSaveAs_Click() {
@@ -144,7 +137,16 @@ bool frmMain::ConfirmDiscardStrip() {
   }
 }
 
-void frmMain::mnuEditCopy_Click() { PutOnClipboard(picMain->Image()); }
+void frmMain::mnuEditCopy_Click() {
+  // With its alpha when the strip is transparent.
+  std::string why;
+  const QImage picture = StripImage(&why);
+  if (picture.isNull()) {
+    platform::ShowMessage(why, platform::MsgIcon::Exclamation);
+    return;
+  }
+  PutOnClipboard(picture);
+}
 
 void frmMain::mnuPopPreviewsCopy_Click() {
   if (SelectedPreview < 1 || SelectedPreview > PackImageCount()) return;

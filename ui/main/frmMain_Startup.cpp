@@ -222,6 +222,13 @@ void frmMain::CreateControls() {
   hscMain->setSingleStep(8);
   hscMain->setPageStep(64);
   connect(hscMain, &QScrollBar::valueChanged, this, [this] { hscMain_Change(); });
+  vscMain = new QScrollBar(Qt::Vertical, picMainFrame->Inner());
+  vscMain->setObjectName(QStringLiteral("vscMain"));
+  vscMain->resize(hscMain->height(), picMainFrame->InnerHeight() - hscMain->height());
+  vscMain->setRange(0, 0);
+  vscMain->setSingleStep(8);
+  vscMain->hide();
+  connect(vscMain, &QScrollBar::valueChanged, this, [this] { vscMain_Change(); });
   ConnectStripCanvas();
 }
 
@@ -269,6 +276,8 @@ void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
   }
   pack_ = std::move(pack);
   SelectedPreview = -1;
+  // The old pack's selection frame and caption go with it.
+  DrawPreviewFrame(-1);
   pressedPreview_ = 0;
   dragIndex_ = 0;
   previewPictures_.clear();
@@ -281,6 +290,14 @@ void frmMain::ShowPack(std::unique_ptr<LoadedPack> pack) {
   SaveFileName.clear();
   savePng_ = false;
   UpdateTitle();
+  {
+    // A new pack starts a new strip at the left and top edge.
+    const QSignalBlocker quietH(hscMain), quietV(vscMain);
+    hscMain->setValue(0);
+    vscMain->setValue(0);
+    keptStripScroll_ = 0;
+    keptStripVScroll_ = 0;
+  }
   for (int k = 1; k <= pack_->ImageCount(); ++k) {
     clsImage& image = pack_->Image(k);
     image.SetBackColor(StripBackColor);

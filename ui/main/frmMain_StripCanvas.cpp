@@ -1,6 +1,8 @@
-// The strip canvas picMain: the empty strip, the repaint from one entry to the
-// right end, and the canvas's place in its frame.
+// The strip canvas picMain: the empty strip's hint, the strip document's
+// picture (a transparent strip over a checkerboard), and the canvas's place in
+// its frame, scrolled either way when the strip is larger than the frame.
 #include <QListWidget>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 
@@ -36,13 +38,33 @@ uint32_t HintColour(uint32_t fill, uint32_t text) {
   return back < 128 ? 0xFFFFFFu : 0x000000u;
 }
 
+// A transparent picture as the canvas shows it: over light and white squares.
+QImage OverCheckerboard(const QImage& picture) {
+  constexpr int kSquare = 8;
+  QImage shown(picture.size(), QImage::Format_RGB32);
+  shown.fill(Qt::white);
+  QPainter p(&shown);
+  for (int y = 0; y < shown.height(); y += kSquare)
+    for (int x = (y / kSquare) % 2 * kSquare; x < shown.width(); x += 2 * kSquare)
+      p.fillRect(x, y, kSquare, kSquare, QColor(0xCC, 0xCC, 0xCC));
+  p.drawImage(0, 0, picture);
+  return shown;
+}
+
 }  // namespace
 
-std::vector<int32_t> frmMain::StripWidths() const {
-  std::vector<int32_t> widths;
-  widths.reserve(static_cast<size_t>(StripCount()));
-  for (int p = 0; p < StripCount(); ++p) widths.push_back(StripImage(p).Width());
-  return widths;
+std::vector<int32_t> frmMain::StripWidths() const { return strip_.Widths(); }
+
+QImage frmMain::StripImage(std::string* why) {
+  // The empty strip has no picture of its own: what it shows is the hint.
+  if (StripCount() == 0) return picMain->Image();
+  strip_.SetBackColor(StripBackColor);
+  StripPicture picture;
+  if (!strip_.Compose(picture, why)) return QImage();
+  // Opaque as 32-bit RGB, as the canvas holds it; with alpha, not premultiplied.
+  return QImage(reinterpret_cast<const uchar*>(picture.argb.data()), picture.width, picture.height,
+                picture.width * 4, picture.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32)
+      .copy();
 }
 
 void frmMain::SetCanvasSize(int32_t width, int32_t height) {
@@ -75,23 +97,29 @@ void frmMain::RedrawStrip(const int16_t& FromPosition) {
     RemoveStripImage(-1);
     return;
   }
-  int32_t x = 0;
-  StripItemLeft(FromPosition, x);
-  if (x < 0) return;
-  picMain->hide();
+  if (FromPosition < 0 || FromPosition >= count) return;
+  // The whole picture comes from the document: what the canvas shows is what
+  // is saved, copied and dragged out.
+  std::string why;
+  strip_.SetBackColor(StripBackColor);
+  const bool composed = strip_.Compose(canvasPicture_, &why);
+  // Shown straight from the composed pixels, without a copy.
+  const QImage picture =
+      composed ? QImage(reinterpret_cast<const uchar*>(canvasPicture_.argb.data()), canvasPicture_.width,
+                        canvasPicture_.height, canvasPicture_.width * 4,
+                        canvasPicture_.opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32)
+               : QImage();
+  SetCanvasSize(strip_.Width(), strip_.Height());
   picMain->SetAutoRedraw(true);
-  // Entries left of FromPosition keep what they show.
-  picMain->FillBox(x, 0, picMain->width(), picMain->height(), StripBackColor);
-  for (int i = FromPosition; i < count; ++i) {
-    const clsImage& img = StripImage(i);
-    img.Show(*picMain, x, 0);
-    x += img.Width();
-    ShowProgress(count - FromPosition, i - FromPosition + 1, tr("再描画しています...").toStdString());
+  if (picture.isNull()) {
+    picMain->Cls();
+    picMain->SetAutoRedraw(false);
+    ShowProgress(1, 1, why);
+    return;
   }
-  picMain->SetAutoRedraw(false);
-  picMain->show();
+  picMain->ShowPicture(strip_.Transparent() ? OverCheckerboard(picture) : picture);
+  UpdateStripScroll();
   ShowProgress(1, 1, tr("再描画が終了しました").toStdString());
-
 }
 
 void frmMain::StripItemLeft(int16_t Position, int32_t& Left) const {
@@ -99,7 +127,35 @@ void frmMain::StripItemLeft(int16_t Position, int32_t& Left) const {
 }
 
 void frmMain::UpdateStripScroll() {
-  const StripPlacement placement = PlaceStrip(picMainFrame->ScaleWidth(), picMain->width());
+  // Up and down first: a strip taller than the frame above the horizontal bar
+  // scrolls with a bar at the right edge, which the horizontal bar then leaves room for.
+  const int viewHeight = picMainFrame->InnerHeight() - hscMain->height();
+  const StripPlacement vertical = PlaceStrip(viewHeight, picMain->height());
+  const int barWidth = vertical.scrolls ? vscMain->width() : 0;
+  hscMain->resize(picMainFrame->InnerWidth() - barWidth, hscMain->height());
+  if (vertical.scrolls) {
+    picMainFrame->PlaceChild(vscMain, picMainFrame->InnerWidth() - barWidth, 0);
+    vscMain->resize(barWidth, std::max(viewHeight, 0));
+    vscMain->setMaximum(vertical.scrollMax);
+    if (keptStripVScroll_ > 0) {
+      const QSignalBlocker quiet(vscMain);
+      vscMain->setValue(std::min(keptStripVScroll_, vertical.scrollMax));
+      keptStripVScroll_ = 0;
+    }
+    vscMain->setPageStep(std::max(viewHeight, 1));
+    vscMain_Change();
+    vscMain->raise();
+    vscMain->show();
+  } else {
+    if (vscMain->maximum() > 0) {
+      const QSignalBlocker quiet(vscMain);
+      keptStripVScroll_ = vscMain->value();
+      vscMain->setRange(0, 0);
+    }
+    vscMain->hide();
+    picMainFrame->SetChildTop(picMain, vertical.left);
+  }
+  const StripPlacement placement = PlaceStrip(picMainFrame->ScaleWidth() - barWidth, picMain->width());
   if (placement.scrolls) {
     hscMain->setMaximum(placement.scrollMax);
     if (keptStripScroll_ > 0) {
@@ -124,5 +180,7 @@ void frmMain::UpdateStripScroll() {
 }
 
 void frmMain::hscMain_Change() { picMainFrame->SetChildLeft(picMain, StripLeftForScroll(hscMain->value())); }
+
+void frmMain::vscMain_Change() { picMainFrame->SetChildTop(picMain, StripLeftForScroll(vscMain->value())); }
 
 }  // namespace quelo::ui

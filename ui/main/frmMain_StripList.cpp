@@ -1,9 +1,11 @@
-// The strip's entries: the lines of lstImages, each the image's display name
-// with its index in PackImages as item data. Every edit keeps the canvas in step.
+// Editing the strip: the document holds the entries, lstImages shows one line
+// per entry (the image's display name, its preview's index as item data).
+// Every edit keeps the list and the canvas in step.
 #include <QListWidget>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <exception>
 
 #include "platform/Platform.h"
 #include "ui/main/PictureBox.h"
@@ -12,21 +14,26 @@
 
 namespace quelo::ui {
 
-namespace {
-// A line's own reference to its image, beside the pack index in Qt::UserRole.
-constexpr int kStripImageRole = Qt::UserRole + 1;
-}  // namespace
+static_assert(StripDocument::kMaxEntries == kMaxStripImages, "the strip and its message agree on the limit");
 
-int frmMain::StripCount() const { return lstImages->count(); }
+int frmMain::StripCount() const { return strip_.Count(); }
 
 int16_t frmMain::StripImageIndex(int Position) const {
-  return static_cast<int16_t>(lstImages->item(Position)->data(Qt::UserRole).toInt());
+  return static_cast<int16_t>(strip_.Entry(Position).packIndex);
 }
 
-clsImage& frmMain::StripImage(int Position) const {
-  const auto held = lstImages->item(Position)->data(kStripImageRole).value<std::shared_ptr<clsImage>>();
-  // A line without its own image names one of the pack, which checks the index.
-  return held ? *held : PackImage(StripImageIndex(Position));
+std::string frmMain::ImageSourceName(int16_t Index) const {
+  const clsImage& img = PackImage(Index);
+  if (pack_->Kind() == LoadedPack::SourceKind::Archive) {
+    try {
+      const int16_t fi = pack_->Archive().GetFileIndexFromOffset(img.SourceOffset());
+      if (fi >= 0) return pack_->Archive().FileName(fi);
+    } catch (const std::exception&) {
+      // Named by its display name below.
+    }
+    return img.Name();
+  }
+  return platform::BaseName(img.Source());
 }
 
 int frmMain::SelectedStripPosition() const {
@@ -40,7 +47,7 @@ void frmMain::ClearStripSelection() {
 }
 
 void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
-  if (StripCount() >= kMaxStripImages) {
+  if (strip_.Full()) {
     platform::MessageBoxRequest request;
     request.title = tr("イメージ数制限").toStdString();
     request.text = tr("これ以上追加することは出来ません。\r\n追加することの出来るイメージ数は %1 に制限されています。")
@@ -54,12 +61,9 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
   if (ImageIndex < 1 || ImageIndex > PackImageCount()) return;
   if (Position < 0 || Position > StripCount()) Position = static_cast<int16_t>(StripCount());
   const clsImage& img = PackImage(ImageIndex);
-  picMain->SetAutoRedraw(true);
-  if (StripCount() == 0) {
-    SetCanvasSize(img.Width(), img.Height());
-    picMain->Cls();
-  } else {
-    int32_t height = picMain->height();
+  int32_t height = img.Height();
+  if (StripCount() > 0) {
+    height = strip_.Height();
     if (img.Height() != height) {
       platform::MessageBoxRequest request;
       request.title = tr("イメージの高さ").toStdString();
@@ -73,21 +77,19 @@ void frmMain::AddStripImage(int16_t ImageIndex, int16_t& Position) {
       request.defaultButton = platform::MsgResult::Cancel;
       request.foreground = true;
       const platform::MsgResult answer = platform::Dialogs().MessageBox(request);
-      if (answer == platform::MsgResult::Cancel) {
-        picMain->SetAutoRedraw(false);
-        return;
-      }
-      // Yes: the images already there stay at the top edge, not redrawn.
+      if (answer == platform::MsgResult::Cancel) return;
+      // Yes: the images already there stay at the top edge.
       if (answer == platform::MsgResult::Yes) height = img.Height();
     }
-    SetCanvasSize(picMain->width() + img.Width(), height);
   }
+  if (!strip_.Insert(Position, StripEntry{img.Name(), ImageSourceName(ImageIndex), ImageIndex,
+                                          pack_->ImagePtr(ImageIndex)}))
+    return;
+  strip_.SetHeight(height);
   auto* line = new QListWidgetItem(QString::fromStdString(img.Name()));
   line->setData(Qt::UserRole, static_cast<int>(ImageIndex));
-  line->setData(kStripImageRole, QVariant::fromValue(pack_->ImagePtr(ImageIndex)));
   lstImages->insertItem(Position, line);
   RedrawStrip(Position);
-  picMain->SetAutoRedraw(false);
   UpdateStripScroll();
   SetStripChanged(true);
 }
@@ -96,6 +98,7 @@ void frmMain::RemoveStripImage(int16_t Position) {
   const int count = StripCount();
   if (Position < -1 || Position > count) return;
   if (Position == -1 || count <= 1) {
+    strip_.Clear();
     lstImages->clear();
     DrawEmptyStrip();
     UpdateStripScroll();
@@ -104,8 +107,7 @@ void frmMain::RemoveStripImage(int16_t Position) {
     return;
   }
   if (Position == count) return;
-  // Removing the last entry draws nothing: narrowing the canvas takes it away.
-  SetCanvasSize(picMain->width() - StripImage(Position).Width(), picMain->height());
+  strip_.Remove(Position);
   delete lstImages->takeItem(Position);
   RedrawStrip(Position);
   UpdateStripScroll();
@@ -118,25 +120,25 @@ void frmMain::cmdItemDel_Click() {
   ClearStripSelection();
 }
 
+// The moved image stays selected, so that pressing again moves it on.
 void frmMain::cmdItemLeft_Click() {
   const int s = SelectedStripPosition();
   if (s <= 0) return;
-  // A copy goes in front of the left neighbour; the selected line goes, and
-  // with it the selection.
-  lstImages->insertItem(s - 1, lstImages->item(s)->clone());
-  delete lstImages->takeItem(s + 1);
-  ClearStripSelection();
-  RedrawStrip(static_cast<int16_t>(s - 1));
-  SetStripChanged(true);
+  MoveStripEntry(s, s - 1);
 }
 
 void frmMain::cmdItemRight_Click() {
   const int s = SelectedStripPosition();
   if (s < 0 || s >= StripCount() - 1) return;
-  lstImages->insertItem(s + 2, lstImages->item(s)->clone());
-  delete lstImages->takeItem(s);
-  ClearStripSelection();
-  RedrawStrip(static_cast<int16_t>(s));
+  MoveStripEntry(s, s + 1);
+}
+
+void frmMain::MoveStripEntry(int From, int To) {
+  if (!strip_.Move(From, To)) return;
+  QListWidgetItem* line = lstImages->takeItem(From);
+  lstImages->insertItem(To, line);
+  lstImages->setCurrentRow(To);
+  RedrawStrip(static_cast<int16_t>(std::min(From, To)));
   SetStripChanged(true);
 }
 
@@ -166,19 +168,20 @@ bool frmMain::ConfirmEmptyStrip() {
 }
 
 void frmMain::mnuFileNew_Click() {
-  if (ConfirmEmptyStrip()) RemoveStripImage(-1);
+  if (!ConfirmEmptyStrip()) return;
+  RemoveStripImage(-1);
+  // A new strip has no file yet: 上書き保存 must ask for a name rather than
+  // replace the strip saved before.
+  SaveFileName.clear();
+  savePng_ = false;
+  UpdateTitle();
 }
 
 void frmMain::MoveStripImage(int16_t From, int16_t Gap) {
   const int16_t to = StripMoveTarget(StripCount(), From, Gap);
   if (to < 0) return;
-  // The moved entry stays selected, where it now stands; unlike the arrow
-  // buttons, the user has just pointed at it.
-  QListWidgetItem* line = lstImages->takeItem(From);
-  lstImages->insertItem(to, line);
-  lstImages->setCurrentRow(to);
-  RedrawStrip(std::min(From, to));
-  SetStripChanged(true);
+  // The moved entry stays selected, where it now stands.
+  MoveStripEntry(From, to);
 }
 
 }  // namespace quelo::ui
