@@ -11,7 +11,7 @@ LUPDATE=${LUPDATE:-$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)}
 run() {
   "$LUPDATE" -silent -I . -locations none -no-obsolete -source-language ja -target-language "$1" \
     -tr-function-alias translate+=Tr,QT_TRANSLATE_NOOP+=QUELO_TR_NOOP \
-    archive image pack platform tools ui -ts "$2"
+    archive image pack platform strip tools ui -ts "$2"
 }
 if [ $# -ge 1 ]; then
   lang=$(basename "$1" .ts)

@@ -220,16 +220,148 @@ Create the file?</translation>
         <translation>This file is not a PNG image</translation>
     </message>
     <message>
-        <source>このPNGファイルは壊れているため読み込めません</source>
-        <translation>This PNG file is damaged and cannot be loaded</translation>
-    </message>
-    <message>
         <source>このファイルはPSD形式ではありません</source>
         <translation>This file is not a PSD image</translation>
     </message>
     <message>
         <source>このファイルの圧縮形式には対応していません</source>
         <translation>The compression of this file is not supported</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データが途中で終わっています</source>
+        <translation>the compressed image data ends too soon</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データの見出しが不正です</source>
+        <translation>the compressed image data has a bad header</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データに不正なブロックがあります</source>
+        <translation>the compressed image data has a bad block</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データの符号表が不正です</source>
+        <translation>the compressed image data has a bad code table</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データに不正な符号があります</source>
+        <translation>the compressed image data has a bad code</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データが不正な距離を参照しています</source>
+        <translation>the compressed image data refers to a bad distance</translation>
+    </message>
+    <message>
+        <source>圧縮された画像データが画像より大きく展開されます</source>
+        <translation>the compressed image data inflates to more than the image</translation>
+    </message>
+    <message>
+        <source>このPNGファイルは壊れているため読み込めません（%1）</source>
+        <translation>This PNG file is damaged and cannot be read (%1)</translation>
+    </message>
+    <message>
+        <source>ファイルが途中で終わっています</source>
+        <translation>the file ends too soon</translation>
+    </message>
+    <message>
+        <source>チャンク %1 の長さが不正です</source>
+        <translation>chunk %1 has a bad length</translation>
+    </message>
+    <message>
+        <source>チャンク %1 が大きすぎます</source>
+        <translation>chunk %1 is too large</translation>
+    </message>
+    <message>
+        <source>チャンク %1 のCRCが一致しません</source>
+        <translation>the CRC of chunk %1 does not match</translation>
+    </message>
+    <message>
+        <source>最初のチャンクがIHDRではありません</source>
+        <translation>the first chunk is not IHDR</translation>
+    </message>
+    <message>
+        <source>IHDRチャンクが2つあります</source>
+        <translation>there are two IHDR chunks</translation>
+    </message>
+    <message>
+        <source>IHDRチャンクの長さが不正です</source>
+        <translation>the IHDR chunk has a bad length</translation>
+    </message>
+    <message>
+        <source>幅または高さが0です</source>
+        <translation>the width or height is 0</translation>
+    </message>
+    <message>
+        <source>ビット深度 %1 と色の種類 %2 の組み合わせは不正です</source>
+        <translation>bit depth %1 does not go with colour type %2</translation>
+    </message>
+    <message>
+        <source>圧縮方式、フィルター方式またはインターレース方式が不正です</source>
+        <translation>bad compression, filter or interlace method</translation>
+    </message>
+    <message>
+        <source>パレット（PLTE）の長さが不正です</source>
+        <translation>the palette (PLTE) has a bad length</translation>
+    </message>
+    <message>
+        <source>透過色（tRNS）が不正です</source>
+        <translation>the transparency (tRNS) is bad</translation>
+    </message>
+    <message>
+        <source>パレット（PLTE）がありません</source>
+        <translation>there is no palette (PLTE)</translation>
+    </message>
+    <message>
+        <source>画像データ（IDAT）がありません</source>
+        <translation>there is no image data (IDAT)</translation>
+    </message>
+    <message>
+        <source>画像データが画像の大きさに足りません</source>
+        <translation>the image data is too short for the image size</translation>
+    </message>
+    <message>
+        <source>行のフィルターの種類が不正です</source>
+        <translation>a row has a bad filter type</translation>
+    </message>
+    <message>
+        <source>画像データを復元できません</source>
+        <translation>the image data cannot be decoded</translation>
+    </message>
+    <message>
+        <source>このファイルは SVG 文書ではないため読み込めません</source>
+        <translation>This file is not an SVG document and cannot be read</translation>
+    </message>
+    <message>
+        <source>この SVG 文書は大きすぎるため読み込めません</source>
+        <translation>This SVG document is too large to read</translation>
+    </message>
+    <message>
+        <source>この SVG 文書はエンティティを定義しているため読み込めません</source>
+        <translation>This SVG document defines entities and cannot be read</translation>
+    </message>
+    <message>
+        <source>この SVG 文書は要素の入れ子が深すぎるため読み込めません</source>
+        <translation>This SVG document nests its elements too deeply to read</translation>
+    </message>
+    <message>
+        <source>この SVG 文書は描く要素が多すぎるため読み込めません</source>
+        <translation>This SVG document has too many elements to draw</translation>
+    </message>
+    <message>
+        <source>この SVG 文書は参照が循環しているため読み込めません</source>
+        <translation>This SVG document refers to itself in a loop and cannot be read</translation>
+    </message>
+    <message>
+        <source>この SVGZ ファイルは壊れているか大きすぎるため読み込めません</source>
+        <translation>This SVGZ file is damaged or too large to read</translation>
+    </message>
+    <message>
+        <source>SVG 文書を描く機能がないため読み込めません</source>
+        <translation>SVG documents cannot be drawn here, so this one cannot be read</translation>
+    </message>
+    <message>
+        <source>この SVG 文書は壊れているため読み込めません</source>
+        <translation>This SVG document is damaged and cannot be read</translation>
     </message>
 </context>
 <context>
@@ -257,6 +389,18 @@ The definition file was not loaded.</translation>
     <message>
         <source>ファイルの読み込みが完了しました...[カレントディレクトリ：%1]</source>
         <translation>Files loaded...[folder: %1]</translation>
+    </message>
+    <message>
+        <source>%1 個のファイルを読み込めませんでした。</source>
+        <translation>%1 files could not be read.</translation>
+    </message>
+    <message>
+        <source>ほか %1 個</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>このファイルは途中で切れているか壊れているため読み込めません</source>
+        <translation>This file is cut short or damaged and cannot be read</translation>
     </message>
 </context>
 <context>
@@ -632,10 +776,6 @@ was not found. It is removed from the list.</translation>
         <translation>File → Open Folder opens a folder of icons</translation>
     </message>
     <message>
-        <source>再描画しています...</source>
-        <translation>Redrawing...</translation>
-    </message>
-    <message>
         <source>再描画が終了しました</source>
         <translation>Redrawn</translation>
     </message>
@@ -672,6 +812,51 @@ Change the height? The current images will then be aligned to the top.</translat
 よろしいですか？</source>
         <translation>The current strip will be discarded.<byte value="xd"/>
 Continue?</translation>
+    </message>
+    <message>
+        <source>位置を JSON ファイルにも保存(&amp;J)</source>
+        <translation>Also save positions as &amp;JSON</translation>
+    </message>
+    <message>
+        <source>背景を透明にする(&amp;T)</source>
+        <translation>&amp;Transparent background</translation>
+    </message>
+    <message>
+        <source>アイコンのサイズ(&amp;I)</source>
+        <translation>&amp;Icon size</translation>
+    </message>
+    <message>
+        <source>%1<byte value="xd"/>
+を開けません。パックが付いていないファイルです。</source>
+        <translation>%1<byte value="xd"/>
+cannot be opened. The file carries no pack.</translation>
+    </message>
+    <message>
+        <source>パックは開かれていません</source>
+        <translation>No pack is open</translation>
+    </message>
+    <message>
+        <source>元のサイズ(&amp;O)</source>
+        <translation>&amp;Original size</translation>
+    </message>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+</context>
+<context>
+    <name>strip</name>
+    <message>
+        <source>ストリップが大きすぎます (%1 x %2 ピクセル)。</source>
+        <translation>The strip is too large (%1 x %2 pixels).</translation>
+    </message>
+    <message>
+        <source>画像を作れませんでした。</source>
+        <translation>The picture could not be made.</translation>
+    </message>
+    <message>
+        <source>メモリが足りません。</source>
+        <translation>There is not enough memory.</translation>
     </message>
 </context>
 </TS>

@@ -19,7 +19,7 @@ import sys
 import tempfile
 import xml.etree.ElementTree as ET
 
-FOLDERS = ["archive", "image", "pack", "platform", "tools", "ui"]
+FOLDERS = ["archive", "image", "pack", "platform", "strip", "tools", "ui"]
 JAPANESE = re.compile("[\u3000-\u30ff\u3400-\u9fff\uf900-\ufaff\uff00-\uffef]")
 # The calls whose text arguments are translated, by the window or by quelo-pack.
 MARKERS = {"tr", "Tr", "translate", "QUELO_TR_NOOP", "QT_TR_NOOP", "QT_TRANSLATE_NOOP"}

@@ -43,7 +43,7 @@ class FrmMainIconSizeTest : public QObject, protected quelo::test::MainWindowHar
                 {"c.ico", quelo::test::ReadAll(quelo::test::TestData("iconset_im_multi.ico"))}});
     QCOMPARE(Names(), QStringLiteral("a.psd b.svg c.ico"));
     QCOMPARE(ImageSizes(), QStringLiteral("48x48 64x64 256x256"));
-    QCOMPARE(Checked(), QStringLiteral("元のサイズ"));
+    QCOMPARE(Checked(), QStringLiteral("元のサイズ(&O)"));
     DoubleClickPreview(1);
     QCOMPARE(ListLines(), QStringLiteral("a.psd"));
     QCOMPARE(CanvasSize(), QSize(48, 48));
@@ -51,7 +51,7 @@ class FrmMainIconSizeTest : public QObject, protected quelo::test::MainWindowHar
     ChooseIconSize(24);
     QCOMPARE(TakeMessages(), QString());
     QCOMPARE(ImageSizes(), QStringLiteral("24x24 24x24 24x24"));
-    QCOMPARE(Checked(), QStringLiteral("24 × 24"));
+    QCOMPARE(Checked(), QStringLiteral("&24 × 24"));
     // The icon's 32 entry (lime) shrunk, as the panel shows it.
     QCOMPARE(PreviewPixel(3, 12, 12), 0x00FF00u);
     QCOMPARE(PreviewPixel(2, 12, 12), 0xFF0000u);  // blue, 0x00BBGGRR
@@ -79,7 +79,7 @@ class FrmMainIconSizeTest : public QObject, protected quelo::test::MainWindowHar
     // The next start shows the folder at 24.
     window_.reset();
     StartIn(dir_->File("quelo"));
-    QCOMPARE(Checked(), QStringLiteral("24 × 24"));
+    QCOMPARE(Checked(), QStringLiteral("&24 × 24"));
     QCOMPARE(ImageSizes(), QStringLiteral("24x24 24x24 24x24"));
     ChooseIconSize(0);
     QCOMPARE(ImageSizes(), QStringLiteral("48x48 64x64 256x256"));

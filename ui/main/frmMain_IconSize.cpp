@@ -21,6 +21,14 @@ namespace {
 const QString kIconSizeKey = QStringLiteral("IconSize");
 constexpr std::array<int32_t, 8> kIconSizes = {0, 16, 24, 32, 48, 64, 128, 256};
 
+// The side with its access key: the first digit, or one that no smaller side
+// took (128 by its 8, 256 by its 5), so that every entry has a key of its own.
+QString SizeCaption(int32_t side) {
+  QString text = QString::number(side);
+  text.insert(side == 128 ? 2 : side == 256 ? 1 : 0, QLatin1Char('&'));
+  return text;
+}
+
 }  // namespace
 
 int32_t frmMain::IconSizeSetting() {
@@ -38,8 +46,7 @@ void frmMain::CreateIconSizeMenu() {
   auto* group = new QActionGroup(mnuShowIconSize);
   const int32_t current = IconSizeSetting();
   for (const int32_t side : kIconSizes) {
-    QAction* action =
-        mnuShowIconSize->addAction(side == 0 ? tr("元のサイズ") : tr("%1 × %1").arg(side));
+    QAction* action = mnuShowIconSize->addAction(side == 0 ? tr("元のサイズ(&O)") : tr("%1 × %2").arg(SizeCaption(side)).arg(side));
     action->setObjectName(QStringLiteral("mnuShowIconSize%1").arg(side));
     action->setCheckable(true);
     action->setChecked(side == current);
