@@ -2,7 +2,8 @@
 # Remakes docs/icon-set.png: quelo on a folder of Tango's SVG icons and an
 # icon of several sizes, with 表示 → アイコンのサイズ at 24, eight of them added
 # to the strip with the keyboard (Return adds the selected preview, Down moves
-# on). Runs under Xvfb with openbox; needs tango-icon-theme.
+# on), the strip's background made transparent (編集 → 背景を透明にする).
+# Runs under Xvfb with openbox; needs tango-icon-theme.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/under-xvfb.sh 760x560
@@ -19,7 +20,7 @@ for f in actions/go-home actions/go-previous actions/go-next actions/document-sa
 done
 cp tests/data/iconset_im_multi.ico "$icons/99-circles.ico"
 printf '[General]\nIconSize=24\n' > "$config/quelo/quelo.ini"
-XDG_CONFIG_HOME=$config build/quelo "$icons" &
+XDG_CONFIG_HOME=$config build/quelo --lang ja "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$config"' EXIT
 for _ in $(seq 1 300); do
@@ -37,6 +38,10 @@ for _ in 1 2 3 4 5 6 7 8; do
   xdotool key --window "$wid" Down
   sleep 0.3
 done
+xdotool key --window "$wid" alt+e
+sleep 0.5
+xdotool key --window "$wid" t
+sleep 1
 # The icon size menu open, to show the choice.
 xdotool key --window "$wid" alt+v
 sleep 0.5
