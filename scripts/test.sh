@@ -3,8 +3,11 @@
 # Windows and run under Wine, then a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets, which
 # replay their seed and regression corpora once (no fuzzing; scripts/fuzz.sh does that).
+#   scripts/test.sh --windows-window   also builds Qt for Windows first when it is missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
+windows_window=
+[ "${1:-}" = --windows-window ] && windows_window=--build
 scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -28,6 +31,9 @@ ctest --test-dir build-windows -j"$jobs" --output-on-failure
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 trap - EXIT
 unset WINEPREFIX WINEDEBUG WINEDLLOVERRIDES
+
+# The window program for Windows, when Qt for Windows is in its cache (else one line saying how).
+QT_QPA_PLATFORM= scripts/test-windows-window.sh $windows_window
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUELO_SANITIZE=ON -DQUELO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
