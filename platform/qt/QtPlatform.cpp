@@ -162,7 +162,7 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
       }
     }
     result.accepted = true;
-    result.fileName = chosen.toStdString();
+    result.fileName = QDir::toNativeSeparators(chosen).toStdString();
     break;
   }
   result.filterIndex = static_cast<int>(filters.indexOf(fullFilter(dialog.selectedNameFilter()))) + 1;
@@ -181,7 +181,7 @@ OpenDialogResult QtDialogs::OpenFileDialog(const OpenDialogRequest& request) {
   OpenDialogResult result;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
   result.accepted = true;
-  result.fileName = dialog.selectedFiles().first().toStdString();
+  result.fileName = QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
   return result;
 }
 
@@ -191,7 +191,7 @@ OpenDialogResult QtDialogs::FolderDialog(const FolderDialogRequest& request) {
                                                            FromUtf8(request.initialFolder));
   if (chosen.isEmpty()) return result;
   result.accepted = true;
-  result.fileName = chosen.toStdString();
+  result.fileName = QDir::toNativeSeparators(chosen).toStdString();
   return result;
 }
 

@@ -15,9 +15,17 @@ struct Decoded {
 
 inline Decoded Pillow(const QString& file) {
   QProcess python;
-  python.start(QStringLiteral("/usr/bin/python3"),
+  // Under Wine the test is a Windows program: it starts the Linux Python by its
+  // place on drive Z:, and Python finds a Windows name through the prefix's drives.
+  python.start(QString::fromLatin1(QUELO_TARGET_WINDOWS ? "Z:/usr/bin/python3" : "/usr/bin/python3"),
                {QStringLiteral("-c"),
-                QStringLiteral("import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1]); im.load()\n"
+                QStringLiteral("import os, re, sys\nfrom PIL import Image\nname = sys.argv[1]\n"
+                               "m = re.match(r'([A-Za-z]):[\\\\/](.*)', name)\n"
+                               "if m and not os.path.exists(name):\n"
+                               "    prefix = os.environ.get('WINEPREFIX', os.path.expanduser('~/.wine'))\n"
+                               "    name = os.path.join(prefix, 'dosdevices', m[1].lower() + ':', "
+                               "m[2].replace('\\\\', '/'))\n"
+                               "im = Image.open(name); im.load()\n"
                                "print(im.format, im.mode, *im.size, flush=True)\n"
                                "sys.stdout.buffer.write(im.convert('RGBA').tobytes())\n"),
                 file});
