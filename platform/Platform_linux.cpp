@@ -74,6 +74,8 @@ std::string ExeFileName() {
 
 std::string AppPath() { return FolderOf(ExeFileName()); }
 
+const char* FixedPitchJapaneseFont() { return "Noto Sans Mono CJK JP"; }
+
 int64_t FileLength(const std::string& fileName) {
   const std::string source = "FileLen";
   if (fileName.empty()) throw QueloError::Make(err::kBadFileNameOrNumber, source);

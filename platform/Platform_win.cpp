@@ -122,6 +122,8 @@ std::string ExeFileName() {
 
 std::string AppPath() { return FolderOf(ExeFileName()); }
 
+const char* FixedPitchJapaneseFont() { return "MS Gothic"; }
+
 int64_t FileLength(const std::string& fileName) {
   const std::string source = "FileLen";
   std::wstring wide;

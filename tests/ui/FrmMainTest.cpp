@@ -81,7 +81,7 @@ class FrmMainTest : public QObject, protected quelo::test::MainWindowHarness {
                                                    QStringLiteral("\r\n定義ファイルは読み込まれませんでした。"));
     QCOMPARE(dialogs_->messages[0].icon, quelo::platform::MsgIcon::Exclamation);
     QCOMPARE(Q(dialogs_->messages[1].text).section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("このファイルはPSD形式ではありません"));
-    QVERIFY(Q(dialogs_->messages[1].text).endsWith(QStringLiteral("/a.psd")));
+    QVERIFY(Q(dialogs_->messages[1].text).endsWith(Q(dir_->File("a.psd"))));
     QCOMPARE(Names(), Q("d.psd"));
     QVERIFY(!W().picPreview[2].visible);
     DoubleClickPreview(1);

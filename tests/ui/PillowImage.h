@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDebug>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QStringList>
@@ -14,21 +15,20 @@ struct Decoded {
 };
 
 inline Decoded Pillow(const QString& file) {
+  // The bytes go through a pipe: under Wine the test is a Windows program and
+  // its file names mean nothing to the Linux Python, started from drive Z:.
+  QFile in(file);
+  if (!in.open(QIODevice::ReadOnly)) return {};
+  const QByteArray bytes = in.readAll();
   QProcess python;
-  // Under Wine the test is a Windows program: it starts the Linux Python by its
-  // place on drive Z:, and Python finds a Windows name through the prefix's drives.
   python.start(QString::fromLatin1(QUELO_TARGET_WINDOWS ? "Z:/usr/bin/python3" : "/usr/bin/python3"),
                {QStringLiteral("-c"),
-                QStringLiteral("import os, re, sys\nfrom PIL import Image\nname = sys.argv[1]\n"
-                               "m = re.match(r'([A-Za-z]):[\\\\/](.*)', name)\n"
-                               "if m and not os.path.exists(name):\n"
-                               "    prefix = os.environ.get('WINEPREFIX', os.path.expanduser('~/.wine'))\n"
-                               "    name = os.path.join(prefix, 'dosdevices', m[1].lower() + ':', "
-                               "m[2].replace('\\\\', '/'))\n"
-                               "im = Image.open(name); im.load()\n"
+                QStringLiteral("import io, sys\nfrom PIL import Image\n"
+                               "im = Image.open(io.BytesIO(sys.stdin.buffer.read())); im.load()\n"
                                "print(im.format, im.mode, *im.size, flush=True)\n"
-                               "sys.stdout.buffer.write(im.convert('RGBA').tobytes())\n"),
-                file});
+                               "sys.stdout.buffer.write(im.convert('RGBA').tobytes())\n")});
+  python.write(bytes);
+  python.closeWriteChannel();
   if (!python.waitForFinished(30000) || python.exitCode() != 0) {
     qWarning() << python.readAllStandardError();
     return {};
