@@ -54,12 +54,11 @@ fetch() {
       >"$work/apt/sources.list"
     apt-get "${apt_private[@]}" -qq update >&2
   fi
-  (cd "$work/src" && apt-get "${apt_private[@]}" -qq source --download-only "$package=$version" >&2)
-  local dsc
-  dsc=$(ls "$work/src/${package}_${version#*:}.dsc")
-  local dir=$work/src/$package
+  # Each step is checked here: a caller testing the result turns errexit off.
+  (cd "$work/src" && apt-get "${apt_private[@]}" -qq source --download-only "$package=$version" >&2) || return 1
+  local dsc=$work/src/${package}_${version#*:}.dsc dir=$work/src/$package
   rm -rf "$dir"
-  dpkg-source -x "$dsc" "$dir" >&2
+  dpkg-source -x "$dsc" "$dir" >&2 || return 1
   echo "$dir"
 }
 
