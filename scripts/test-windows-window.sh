@@ -22,6 +22,8 @@ cmake --preset windows-qt >/dev/null
 # The window program, its sample and the window tests; the core's tests run in the windows stage.
 cmake --build build-windows-qt -j"$jobs" --target quelo quelo-pack quelo_sample
 cmake --build build-windows-qt/tests/ui -j"$jobs"
+# What a user's system sees of the programs: imports, version, manifest, icon.
+/usr/bin/python3 tests/packaging/check_windows_exe.py build-windows-qt
 
 # Qt on Windows makes windows even offscreen, and Wine makes them on X: the
 # window tests run on a virtual screen too (the plugin draws nothing there).
