@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
@@ -71,6 +72,8 @@ std::string ExeFileName() {
   static const std::string real = RealExecutablePath();
   return real;
 }
+
+void UseParentConsole() {}
 
 std::string AppPath() { return FolderOf(ExeFileName()); }
 

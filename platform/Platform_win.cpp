@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
@@ -111,6 +113,15 @@ uint32_t NativeSysColor(int index, uint32_t fallback) {
 }
 
 void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+
+void UseParentConsole() {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+  SetConsoleOutputCP(CP_UTF8);
+}
 
 void OverrideExecutablePath(const std::string& fullPath) { ExecutableOverride() = fullPath; }
 
