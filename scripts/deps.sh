@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           libstb-dev fonts-noto-cjk qt6-translations-l10n xvfb xauth imagemagick python3-pil xdotool
-          clang libclang-rt-14-dev strace g++-mingw-w64-x86-64-posix wine64 googletest file dpkg-dev)
+          clang libclang-rt-14-dev strace g++-mingw-w64-x86-64-posix wine64 googletest file dpkg-dev ninja-build)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
