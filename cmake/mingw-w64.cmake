@@ -1,4 +1,4 @@
-# Cross-building the core, quelo-pack and their tests for 64-bit Windows with
+# Cross-building the core, quelo-pack, the window program and their tests for 64-bit Windows with
 # Debian's mingw-w64 (posix thread variant: GoogleTest needs std::thread).
 # Tests run under Wine, in a prefix inside the build folder.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -8,6 +8,20 @@ set(CMAKE_C_COMPILER ${QUELO_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QUELO_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${QUELO_MINGW}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${QUELO_MINGW})
+# The windows-qt preset: Qt for Windows built by scripts/qt-windows.sh, found in
+# its cache folder ($QUELO_QT_WINDOWS or the default) as if under the mingw root.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUELO_WITH_QT_WINDOWS QUELO_QT_WINDOWS)
+if(QUELO_WITH_QT_WINDOWS)
+  if(NOT QUELO_QT_WINDOWS)
+    if(DEFINED ENV{QUELO_QT_WINDOWS})
+      set(QUELO_QT_WINDOWS $ENV{QUELO_QT_WINDOWS})
+    else()
+      set(QUELO_QT_WINDOWS $ENV{HOME}/.cache/quelo/qt-6.4.2-mingw-w64)
+    endif()
+  endif()
+  list(APPEND CMAKE_FIND_ROOT_PATH ${QUELO_QT_WINDOWS})
+  list(APPEND CMAKE_PREFIX_PATH ${QUELO_QT_WINDOWS})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -35,6 +35,11 @@ void OverrideExecutablePath(const std::string& fullPath);
 // read it in their own code page); nothing to do elsewhere.
 void UseUtf8Console();
 
+// The fixed-pitch font family whose Japanese characters are two Latin ones
+// wide, which the information windows line their labels up in: the one each
+// system ships ("MS Gothic" on Windows, Noto Sans Mono CJK JP on Debian).
+const char* FixedPitchJapaneseFont();
+
 // Application title: the product's name, the default caption of message boxes.
 const std::string& AppTitle();
 

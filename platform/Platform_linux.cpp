@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
@@ -74,7 +75,11 @@ std::string ExeFileName() {
   return real;
 }
 
+void UseParentConsole() {}
+
 std::string AppPath() { return FolderOf(ExeFileName()); }
+
+const char* FixedPitchJapaneseFont() { return "Noto Sans Mono CJK JP"; }
 
 int64_t FileLength(const std::string& fileName) {
   const std::string source = "FileLen";

@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "platform/PlatformNative.h"
 #include "platform/QueloError.h"
@@ -112,6 +114,15 @@ uint32_t NativeSysColor(int index, uint32_t fallback) {
 
 void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
 
+void UseParentConsole() {
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  std::freopen("CONOUT$", "w", stdout);
+  std::freopen("CONOUT$", "w", stderr);
+  SetConsoleOutputCP(CP_UTF8);
+}
+
 void OverrideExecutablePath(const std::string& fullPath) { ExecutableOverride() = fullPath; }
 
 std::string ExeFileName() {
@@ -121,6 +132,8 @@ std::string ExeFileName() {
 }
 
 std::string AppPath() { return FolderOf(ExeFileName()); }
+
+const char* FixedPitchJapaneseFont() { return "MS Gothic"; }
 
 int64_t FileLength(const std::string& fileName) {
   const std::string source = "FileLen";

@@ -4,8 +4,11 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, then the fuzz targets, which
 # replay their seed and regression corpora once (no fuzzing; scripts/fuzz.sh does that).
 # Each stage prints how long it took.
+#   scripts/test.sh --windows-window   also builds Qt for Windows first when it is missing
 set -euo pipefail
 cd "$(dirname "$0")/.."
+windows_window=
+[ "${1:-}" = --windows-window ] && windows_window=--build
 scripts/deps.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
@@ -53,6 +56,10 @@ trap - EXIT
 cat "$e2e_log"
 [ "$e2e_status" -eq 0 ] || { echo "the end-to-end run failed" >&2; exit "$e2e_status"; }
 stage "end-to-end run (waited for)"
+
+# The window program for Windows, when Qt for Windows is in its cache (else one line saying how).
+QT_QPA_PLATFORM= scripts/test-windows-window.sh $windows_window
+stage "Windows window program"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUELO_SANITIZE=ON -DQUELO_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j"$jobs"

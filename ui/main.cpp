@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Console.h"
 #include "platform/Platform.h"
 #include "platform/qt/QtPlatform.h"
 #include "ui/main/Language.h"
@@ -39,6 +40,7 @@ int UsageError(const std::string& what) {
 
 int main(int argc, char** argv) {
   // The command line is read before Qt sees it: Qt would take some of its own options.
+  if (argc > 1) quelo::platform::UseParentConsole();
   std::string path;
   QString language;
   bool endOfOptions = false;

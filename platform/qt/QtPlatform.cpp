@@ -167,7 +167,7 @@ SaveDialogResult QtDialogs::SaveFileDialog(const SaveDialogRequest& request) {
       }
     }
     result.accepted = true;
-    result.fileName = chosen.toStdString();
+    result.fileName = QDir::toNativeSeparators(chosen).toStdString();
     break;
   }
   result.filterIndex = static_cast<int>(filters.indexOf(fullFilter(dialog.selectedNameFilter()))) + 1;
@@ -186,7 +186,7 @@ OpenDialogResult QtDialogs::OpenFileDialog(const OpenDialogRequest& request) {
   OpenDialogResult result;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return result;
   result.accepted = true;
-  result.fileName = dialog.selectedFiles().first().toStdString();
+  result.fileName = QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString();
   return result;
 }
 
@@ -196,7 +196,7 @@ OpenDialogResult QtDialogs::FolderDialog(const FolderDialogRequest& request) {
                                                            FromUtf8(request.initialFolder));
   if (chosen.isEmpty()) return result;
   result.accepted = true;
-  result.fileName = chosen.toStdString();
+  result.fileName = QDir::toNativeSeparators(chosen).toStdString();
   return result;
 }
 

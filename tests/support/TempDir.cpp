@@ -20,7 +20,8 @@ TempDir::TempDir() {
     std::snprintf(name, sizeof name, "quelo-test-%08x", static_cast<unsigned>(random()));
     std::error_code ec;
     // create_directory is false for a folder that exists: another test's.
-    if (fs::create_directory(base / name, ec)) path_ = (base / name).u8string() + "/";
+    // The system's own separator: names are compared with what the program shows.
+    if (fs::create_directory(base / name, ec)) path_ = (base / name).u8string() + platform::kPathSeparator;
   }
   if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
 }

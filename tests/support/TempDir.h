@@ -16,7 +16,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::string& Path() const { return path_; }  // ends in "/"
+  const std::string& Path() const { return path_; }  // ends in the separator, "/" or "\\"
   std::string File(const std::string& name) const { return path_ + name; }
 
  private:

@@ -35,6 +35,8 @@ std::vector<uint8_t> Psd(int width, int height, int channels) {
 
 // Every label of `text` ends where the 15-blank continuation indent ends, in `font`.
 void ExpectLabelsInOneColumn(const QString& text, const QFont& font) {
+  if (QUELO_TARGET_WINDOWS && QFontInfo(font).family() != frmAbout::kInfoFontFamily)
+    QSKIP("the font MS Gothic is not installed (Wine has none): the label column is not checked");
   QVERIFY2(QFontInfo(font).family() == frmAbout::kInfoFontFamily,
            "the font Noto Sans Mono CJK JP is missing: scripts/deps.sh installs it (fonts-noto-cjk)");
   const QFontMetricsF metrics(font);

@@ -124,7 +124,10 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     }
     WriteAll(dir_->File("plain"), {1, 2, 3});
     Choose(W().mnuFileSaveAs, dir_->File("plain/strip.bmp"));
-    QCOMPARE(TakeMessages(), Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\nフォルダーの代わりにファイルがあります"));
+    // Windows answers a path through a file as a path not found.
+    const std::string throughFile =
+        QUELO_TARGET_WINDOWS ? "フォルダーまたはファイルが見つかりません" : "フォルダーの代わりにファイルがあります";
+    QCOMPARE(TakeMessages(), Q("ファイル " + dir_->File("plain/strip.bmp") + " に保存できませんでした。\r\n" + throughFile));
     QCOMPARE(Q(W().SaveFileName), Q(png));
   }
 
@@ -208,7 +211,9 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QCOMPARE(TakeMessages(), QStringLiteral("このデータはアイコン形式での保存は出来ません"));
     WriteAll(dir_->File("plain"), {1});
     Choose(W().mnuPopPreviewsExport, dir_->File("plain/wide.psd"));
-    QCOMPARE(TakeMessages(), QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n75 フォルダーの代わりにファイルがあります"));
+    QCOMPARE(TakeMessages(), QUELO_TARGET_WINDOWS
+                                 ? QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n76 フォルダーまたはファイルが見つかりません")
+                                 : QStringLiteral("ファイル操作中に予期しないエラーが発生しました。\r\n75 フォルダーの代わりにファイルがあります"));
     QCOMPARE(Status(), before);
     QVERIFY(!QFile::exists(Q(dir_->File("wide.ico"))));
   }
@@ -217,6 +222,7 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
   // write the file the link names, in its own folder, and the link stays. A
   // link to nothing is refused with the message of each command; nothing is made.
   void LinksNameTheFileThatIsWritten() {
+    if (QUELO_TARGET_WINDOWS) QSKIP("symbolic links: Windows lets only administrators make them, and Wine makes none");
     namespace fs = std::filesystem;
     const std::vector<uint8_t> hare = MakePsd(32, 32, 4, PatternPixels(32, 32, 4, 5)), earlier{'o', 'l', 'd'};
     const std::string exe = dir_->File("quelo");
@@ -440,6 +446,8 @@ class FrmMainSavingTest : public QObject, protected MainWindowHarness {
     QDir(Q(dir_->File("strips"))).removeRecursively();
     QCOMPARE(save("", ""), QStringLiteral(" exports"));
 
+    if (QUELO_TARGET_WINDOWS)
+      QSKIP("the fallbacks to Pictures and home: Windows takes them from the user's profile, not from HOME");
     TempDir home;
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QByteArray::fromStdString(home.Path()));

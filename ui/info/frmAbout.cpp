@@ -44,7 +44,7 @@ void DrawIcon(PictureBox* box, const QIcon& icon) {
 
 }  // namespace
 
-const QString frmAbout::kInfoFontFamily = QStringLiteral("Noto Sans Mono CJK JP");
+const QString frmAbout::kInfoFontFamily = QString::fromLatin1(platform::FixedPitchJapaneseFont());
 
 frmAbout::frmAbout(QWidget* owner) : QDialog(owner) {
   // Closing the window, with OK or its close box, releases it.

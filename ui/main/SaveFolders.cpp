@@ -40,11 +40,13 @@ bool FolderWritable(const std::string& folder) {
 std::string SaveStartFolder(SaveKind kind, const std::string& appDir) {
   const QString kept = QueloSettings().value(Key(kind)).toString();
   // A folder removed since is forgotten.
-  if (!kept.isEmpty() && QFileInfo(kept).isDir()) return kept.toStdString();
+  // In the system's own form, as the program shows every other name.
+  if (!kept.isEmpty() && QFileInfo(kept).isDir()) return QDir::toNativeSeparators(kept).toStdString();
   if (FolderWritable(appDir)) return appDir;
-  const std::string pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation).toStdString();
+  const std::string pictures =
+      QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).toStdString();
   if (FolderWritable(pictures)) return pictures;
-  return QDir::homePath().toStdString();
+  return QDir::toNativeSeparators(QDir::homePath()).toStdString();
 }
 
 void RememberSaveFolder(SaveKind kind, const std::string& savedFile) {

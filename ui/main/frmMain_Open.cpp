@@ -67,7 +67,9 @@ std::unique_ptr<LoadedPack> frmMain::PreparePack(const std::string& path, std::s
 }
 
 bool frmMain::OpenPath(const std::string& path, bool askFirst) {
-  const std::string full = Utf8(QDir::cleanPath(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
+  // In the system's own form: Qt writes '/' on Windows too, and these names are shown.
+  const std::string full =
+      Utf8(QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(QString::fromStdString(path)).absoluteFilePath())));
   std::string why;
   std::unique_ptr<LoadedPack> pack = PreparePack(full, &why);
   if (!pack) {
@@ -166,7 +168,7 @@ std::string frmMain::DroppedPath(const QMimeData* data) {
   const QList<QUrl> urls = data->urls();
   // One folder or pack file at a time.
   if (urls.size() != 1 || !urls.front().isLocalFile()) return std::string();
-  return Utf8(urls.front().toLocalFile());
+  return Utf8(QDir::toNativeSeparators(urls.front().toLocalFile()));
 }
 
 void frmMain::dragEnterEvent(QDragEnterEvent* event) {
