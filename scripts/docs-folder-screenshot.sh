@@ -23,11 +23,7 @@ draw box.ICO '#8a5a2a' 'rectangle 8,8 40,40'
 XDG_CONFIG_HOME=$config build/quelo --lang "$lang" "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$config"' EXIT
-for _ in $(seq 1 300); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
+wait_for_window "$pid"
 sleep 1.5
 # Star and box double-clicked, at heights found by eye, after a click that
 # selects the apple and gives the panel the focus. The English menu bar is

@@ -23,11 +23,7 @@ printf '[General]\nIconSize=24\n' > "$config/quelo/quelo.ini"
 XDG_CONFIG_HOME=$config build/quelo --lang ja "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$config"' EXIT
-for _ in $(seq 1 300); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
+wait_for_window "$pid"
 sleep 1.5
 # The first preview clicked (selected, the panel focused), then Return and Down.
 xdotool mousemove --window "$wid" 40 62 click 1

@@ -8,11 +8,7 @@ cd "$(dirname "$0")/.."
 QT_SCALE_FACTOR=2 build/quelo-sample --lang ja &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-for _ in $(seq 1 300); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && case "$(xdotool getwindowname "$wid")" in *サンプル*) break ;; esac
-  sleep 0.1
-done
+wait_for_window "$pid" '*サンプル*'
 xdotool windowmove "$wid" 0 0
 sleep 1
 # The second preview (the cloud), in device pixels of the window.

@@ -9,11 +9,7 @@ cd "$(dirname "$0")/.."
 build/quelo-sample --lang ja &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
-for _ in $(seq 1 300); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && case "$(xdotool getwindowname "$wid")" in *サンプル*) break ;; esac
-  sleep 0.1
-done
+wait_for_window "$pid" '*サンプル*'
 sleep 1
 # Centres of sun, leaf, flower and star, then the raindrop, in the window's
 # client coordinates; the raindrop is shorter, and the height question is

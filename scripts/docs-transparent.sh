@@ -14,11 +14,7 @@ done
 HOME="$home" build/quelo "$icons" &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$icons" "$home"' EXIT
-for _ in $(seq 1 300); do
-  wid=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n 1 || true)
-  [ -n "$wid" ] && break
-  sleep 0.1
-done
+wait_for_window "$pid"
 sleep 1
 # The previews' centres in the window's client coordinates, 42 pixels apart.
 top=69

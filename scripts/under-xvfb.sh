@@ -8,3 +8,16 @@ fi
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
+
+# Waits up to 30 s for a visible window of process $1 whose title matches the
+# pattern $2 (any title without it); its id is left in $wid.
+wait_for_window() {
+  wid=
+  for _ in $(seq 1 300); do
+    wid=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | head -n 1 || true)
+    if [ -n "$wid" ]; then
+      case "$(xdotool getwindowname "$wid")" in ${2:-*}) return 0 ;; esac
+    fi
+    sleep 0.1
+  done
+}
