@@ -23,12 +23,6 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 // Length of the UTF-8 sequence at s[i], or 0 when it is not well-formed.
 size_t Utf8Length(const std::string& s, size_t i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
@@ -316,6 +310,12 @@ PackSource LoadPackSource(const std::string& fileName) {
   text << in.rdbuf();
   if (in.bad()) throw PackSourceError(fileName, 0, "cannot read the definition");
   return ParsePackSource(text.str(), fileName);
+}
+
+std::string LowerAscii(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
 }
 
 }  // namespace quelo::tools

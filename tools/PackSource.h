@@ -59,4 +59,7 @@ bool ParsePackVersion(const std::string& text, int16_t& field);
 // otherwise a sentence naming the first character that does not.
 std::string Cp932Problem(const std::string& utf8);
 
+// The text with A-Z made a-z, the rest as it is.
+std::string LowerAscii(std::string s);
+
 }  // namespace quelo::tools

@@ -94,12 +94,6 @@ int Refuse(std::ostream& err, const std::string& message) {
   return kExitRefused;
 }
 
-std::string LowerAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
 // The image type of a name by its extension ("psd", "png", "ico", "icon"), or empty.
 std::string ImageType(const std::string& name) {
   const size_t dot = name.rfind('.');

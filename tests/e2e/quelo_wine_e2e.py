@@ -69,7 +69,9 @@ class WineSession(Session):
     def start(self, exe, title, *args, cwd=None):
         self.log = os.path.join(self.work, "quelo.log")
         with open(self.log, "wb") as log:
-            self.program = subprocess.Popen([WINE, exe, *args], stdout=log, stderr=subprocess.STDOUT, cwd=cwd)
+            # The window's own Japanese texts, whatever language this machine's Wine speaks.
+            self.program = subprocess.Popen([WINE, exe, "--lang", "ja", *args], stdout=log, stderr=subprocess.STDOUT,
+                                            cwd=cwd)
         self.window = self.wait_window(title)
 
     def seen(self, what, picture, outside=(), name=None):

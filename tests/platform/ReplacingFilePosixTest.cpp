@@ -14,6 +14,7 @@
 #include "archive/ArchiveTestUtil.h"
 #include "platform/Platform.h"
 #include "platform/ReplacingFile.h"
+#include "platform/ReplaceTestData.h"
 #include "support/TempDir.h"
 
 namespace quelo {
@@ -22,9 +23,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::ErrorOf;
 using test::ReadAll;
+using test::kEarlier;
+using test::kNew;
 using test::WriteAll;
 
-const std::vector<uint8_t> kEarlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'}, kNew{'n', 'e', 'w'};
 
 // A pipe is never swapped for a plain file, nor a folder.
 TEST(ReplacingFile, RefusesWhatIsNotAPlainFile) {

@@ -13,6 +13,7 @@
 
 #include "archive/ArchiveTestUtil.h"
 #include "platform/Platform.h"
+#include "platform/ReplaceTestData.h"
 #include "support/RecordingDialogs.h"
 #include "support/TempDir.h"
 
@@ -23,9 +24,10 @@ namespace fs = std::filesystem;
 using platform::ReplaceStep;
 using test::ErrorOf;
 using test::ReadAll;
+using test::kEarlier;
+using test::kNew;
 using test::WriteAll;
 
-const std::vector<uint8_t> kEarlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'}, kNew{'n', 'e', 'w'};
 
 // A write that fails at a byte, or a step after the writes that fails with an
 // errno value: the error says why, the earlier file keeps its bytes, a new name

@@ -17,6 +17,7 @@
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 #include "tools/PackTool.h"
+#include "tools/ToolTestUtil.h"
 
 namespace quelo::tools {
 namespace {
@@ -29,10 +30,6 @@ using test::RunProgram;
 using test::WriteAll;
 
 const std::string kFolders = QUELO_NAME_FOLDERS;
-
-fs::path P(const std::string& name) { return platform::FsPath(name); }
-
-test::ProgramResult Tool(const std::vector<std::string>& args) { return RunProgram(QUELO_PACK_TOOL, args); }
 
 int Count(const std::string& text, const std::string& part) {
   int n = 0;

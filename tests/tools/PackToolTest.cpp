@@ -19,6 +19,7 @@
 #include "support/TempDir.h"
 #include "tools/PackSource.h"
 #include "tools/PackTool.h"
+#include "tools/ToolTestUtil.h"
 
 namespace quelo::tools {
 namespace {
@@ -40,13 +41,9 @@ using test::ExeName;
 using test::RunProgram;
 
 // A folder and a name joined as the tool joins them.
-fs::path P(const std::string& name) { return platform::FsPath(name); }
-
 std::string Join(const std::string& folder, const std::string& name) {
   return (platform::FsPath(folder) / platform::FsPath(name)).u8string();
 }
-
-Result Tool(const std::vector<std::string>& args) { return RunProgram(QUELO_PACK_TOOL, args); }
 
 // Refused with exit status 1 and every one of `messages` in the output.
 void ExpectRefusal(const std::vector<std::string>& args, const std::vector<std::string>& messages) {

@@ -53,6 +53,9 @@ class FrmMainScaleTest;
 
 namespace quelo::ui {
 
+// The drag format of a preview dragged onto the strip: its number in PackImages.
+inline const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
+
 class PictureBox;
 class frmAbout;
 

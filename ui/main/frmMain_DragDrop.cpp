@@ -34,7 +34,6 @@ namespace quelo::ui {
 namespace {
 
 // What the preview panel's drag start carries: "<process id> <preview index>".
-const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
 // What a drag of a strip image carries besides the picture: "<process id> <position>".
 const QString kStripMimeType = QStringLiteral("application/x-quelo-strip");
 

@@ -27,7 +27,6 @@ namespace quelo::ui {
 namespace {
 // The dragged preview's index travels with the program's process id, so that a
 // drop accepts only previews of this running program.
-const QString kPreviewMimeType = QStringLiteral("application/x-quelo-preview");
 
 // An image's own drawing into a picture of its size.
 class PictureSurface final : public ISurface {
