@@ -34,6 +34,9 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
   export WINEPREFIX="$PWD/build-windows-qt/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   mkdir -p "$WINEPREFIX"
+  # The build ran quelo-pack.exe in this prefix: its server may linger a few
+  # seconds, and a kept one cannot start beside it.
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
   /usr/lib/wine/wineserver -p
   trap "/usr/lib/wine/wineserver -k 2>/dev/null || true" EXIT
   /usr/lib/wine/wine64 cmd /c exit >/dev/null 2>&1
