@@ -89,7 +89,12 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
   setMinimumSize(652, kMinClientHeight + menuBar()->sizeHint().height());
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  // A colour field that has the focus reports its edit as it is destroyed,
+  // after this window has stopped being one: nothing is to answer it then.
+  for (QLineEdit* field : txtBackColor)
+    if (field) field->disconnect(this);
+}
 
 void frmMain::CreateControls() {
   client_ = new FormSurface(this, [this] { Form_Paint(); });
