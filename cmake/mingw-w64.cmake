@@ -1,12 +1,7 @@
 # Cross-building the core, quelo-pack, the window program and their tests for 64-bit Windows with
 # Debian's mingw-w64 (posix thread variant: GoogleTest needs std::thread).
 # Tests run under Wine, in a prefix inside the build folder.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(QUELO_MINGW x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${QUELO_MINGW}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${QUELO_MINGW}-g++-posix)
-set(CMAKE_RC_COMPILER ${QUELO_MINGW}-windres)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-compilers.cmake)
 set(CMAKE_FIND_ROOT_PATH /usr/${QUELO_MINGW})
 # The windows-qt preset: Qt for Windows built by scripts/qt-windows.sh, found in
 # its cache folder ($QUELO_QT_WINDOWS or the default) as if under the mingw root.
@@ -22,10 +17,6 @@ if(QUELO_WITH_QT_WINDOWS)
   list(APPEND CMAKE_FIND_ROOT_PATH ${QUELO_QT_WINDOWS})
   list(APPEND CMAKE_PREFIX_PATH ${QUELO_QT_WINDOWS})
 endif()
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No runtime DLLs to carry around: libstdc++, libgcc and winpthread go inside.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_CROSSCOMPILING_EMULATOR
